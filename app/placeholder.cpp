@@ -1,0 +1,3 @@
+namespace mohr {
+int placeholder() { return 0; }
+} // namespace mohr

@@ -1,0 +1,7 @@
+#include "walkthrough/dispatch.h"
+
+namespace mohr {
+
+void HandleStepClick(TStepHost&, QTreeWidget*, TStepLanguage) {}
+
+} // namespace mohr
