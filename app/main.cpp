@@ -1,0 +1,397 @@
+#include "main.h"
+
+#include "paintbox.h"
+#include "pictures.h"
+#include "platform.h"
+#include "ui_mainform.h"
+#include "walkthrough/progression.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QFont>
+#include <QMenu>
+#include <QScreen>
+#include <QTextCursor>
+#include <QTimer>
+
+namespace mohr {
+
+namespace {
+
+// The window font is the classic "MS Sans Serif"; here a close sans font stands in for it.
+void InstallFontSubstitutes() {
+    const QString classic = QStringLiteral("MS Sans Serif");
+    if (QFont::substitutes(classic).isEmpty())
+        QFont::insertSubstitutions(classic, {QStringLiteral("Microsoft Sans Serif"),
+                                             QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                                             QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")});
+}
+
+QFont WindowFont() {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(10);
+    return font;
+}
+
+constexpr int OuterWidth = 800;
+constexpr int OuterHeight = 600;
+constexpr int SmallestScreenWidth = 800;
+
+} // namespace
+
+TMainForm::TMainForm(TPlatform* platform, QWidget* parent)
+    : QWidget(parent), ownPlatform_(platform ? nullptr : std::make_unique<TPlatform>()),
+      platform_(platform ? *platform : *ownPlatform_), ui_(std::make_unique<Ui::MainForm>()) {
+    InstallFontSubstitutes();
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFont(WindowFont());
+    ui_->setupUi(this);
+    setWindowIcon(WindowIcon());
+    figures_ = std::make_unique<TFigures>(ui_->PaintBox2->Canvas(), ui_->PaintBox1->Canvas());
+    applyFonts();
+    applyPictures();
+    buildPopupMenu();
+
+    // The start-up check waits a second after the layout is loaded.
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setSingleShot(true);
+    Timer1->setInterval(1000);
+    Timer1->start();
+
+    FormCreate();
+    connectHandlers();
+}
+
+TMainForm::~TMainForm() {
+    Timer1->stop();
+    // The panels outlive this object's members by a moment; they must no longer call back.
+    for (TPaintBox* panel : {ui_->PaintBox1, ui_->PaintBox2}) {
+        panel->OnPaint = nullptr;
+        panel->OnMouseDown = nullptr;
+    }
+    FormDestroy();
+}
+
+void TMainForm::applyFonts() {
+    QFont makerFont = font();
+    makerFont.setBold(true);
+    makerFont.setPixelSize(12);
+    for (QLabel* label : {ui_->Label1, ui_->Label2, ui_->Label3, ui_->Label4}) {
+        label->setFont(makerFont);
+        QPalette navy = label->palette();
+        navy.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0x80));
+        label->setPalette(navy);
+        label->adjustSize();
+    }
+    ui_->Label5->adjustSize();
+
+    // The trees hide their selection while they do not have the focus.
+    for (QTreeWidget* tree : {ui_->TreeView1, ui_->TreeViewUK}) {
+        QPalette p = tree->palette();
+        p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Inactive, QPalette::Base));
+        p.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                   p.color(QPalette::Inactive, QPalette::Text));
+        tree->setPalette(p);
+    }
+    ui_->Memo1->setWordWrapMode(QTextOption::WordWrap);
+
+    // Classic group boxes: an etched frame with the caption on its top line, so that the controls
+    // laid out 16 pixels down sit inside the frame.
+    const QString etched = QStringLiteral("QGroupBox { border: 2px groove palette(mid); margin-top: 6px; }"
+                                          "QGroupBox::title { subcontrol-origin: margin; left: 8px;"
+                                          " padding: 0px 2px; }");
+    for (QGroupBox* box : {ui_->GroupBox1, ui_->GroupBox2, ui_->GroupBox3, ui_->GroupBox4})
+        box->setStyleSheet(etched);
+}
+
+void TMainForm::applyPictures() {
+    ui_->SpeedButton1->setIcon(TwoStatePicture(QStringLiteral(":/pictures/question.xpm")));
+    ui_->SpeedButton2->setIcon(TwoStatePicture(QStringLiteral(":/pictures/sheet.xpm")));
+    ui_->SpeedButton3->setIcon(TwoStatePicture(QStringLiteral(":/pictures/door.xpm")));
+    for (QToolButton* button : {ui_->SpeedButton1, ui_->SpeedButton2, ui_->SpeedButton3})
+        button->setIconSize(QSize(16, 16));
+
+    // The flags are larger than their button: drawn centred and cut off at the button's bevel.
+    const QPixmap flags = FlagsPicture();
+    const QSize inside = ui_->SpeedButton4->size() - QSize(4, 4);
+    if (!flags.isNull()) {
+        const QRect cut(QPoint((flags.width() - inside.width()) / 2, (flags.height() - inside.height()) / 2),
+                        inside);
+        ui_->SpeedButton4->setIcon(QIcon(flags.copy(cut)));
+    }
+    ui_->SpeedButton4->setIconSize(inside);
+
+    const QImage logo = LogoImage();
+    if (!logo.isNull())
+        ui_->Image1->setPixmap(QPixmap::fromImage(logo));
+}
+
+void TMainForm::buildPopupMenu() {
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    auto* gridMenu = new QMenu(QStringLiteral("grid"), PopupMenu1);
+    gridMenu->setObjectName(QStringLiteral("grid1Menu"));
+    grid1 = gridMenu->menuAction();
+    grid1->setObjectName(QStringLiteral("grid1"));
+    ON1 = new QAction(QStringLiteral("Teken"), gridMenu);
+    ON1->setObjectName(QStringLiteral("ON1"));
+    OFF1 = new QAction(QStringLiteral("Verbergen"), gridMenu);
+    OFF1->setObjectName(QStringLiteral("OFF1"));
+    gridMenu->addAction(ON1);
+    gridMenu->addAction(OFF1);
+    PopupMenu1->addMenu(gridMenu);
+}
+
+void TMainForm::connectHandlers() {
+    connect(Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
+    connect(ui_->SpeedButton1, &QToolButton::clicked, this, &TMainForm::SpeedButton1Click);
+    connect(ui_->SpeedButton2, &QToolButton::clicked, this, &TMainForm::SpeedButton2Click);
+    connect(ui_->SpeedButton3, &QToolButton::clicked, this, &TMainForm::SpeedButton3Click);
+    connect(ui_->SpeedButton4, &QToolButton::clicked, this, &TMainForm::SpeedButton4Click);
+    connect(ui_->PageControl1, &QTabWidget::currentChanged, this, &TMainForm::PageControl1Change);
+    connect(ON1, &QAction::triggered, this, &TMainForm::ON1Click);
+    connect(OFF1, &QAction::triggered, this, &TMainForm::OFF1Click);
+
+    ui_->PaintBox1->OnPaint = [this] { PaintBox1Paint(); };
+    ui_->PaintBox2->OnPaint = [this] { PaintBox2Paint(); };
+    ui_->PaintBox1->OnMouseDown = [this](Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint at) {
+        PaintBox1MouseDown(button, shift, at.x(), at.y());
+    };
+
+    // A click on a row acts on that row: it is made the selected node before the step is taken.
+    connect(ui_->TreeView1, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) {
+        if (item && ui_->TreeView1->currentItem() != item)
+            ui_->TreeView1->setCurrentItem(item);
+        TreeView1Click();
+    });
+    connect(ui_->TreeViewUK, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) {
+        if (item && ui_->TreeViewUK->currentItem() != item)
+            ui_->TreeViewUK->setCurrentItem(item);
+        TreeViewUKClick();
+    });
+}
+
+void TMainForm::FormCreate() {
+    figures_->EnglishMode = 0;
+    figures_->SetElementOptions(true);
+    figures_->SetAllLayers(false);
+    setMaximumHeight(OuterHeight);
+    setMinimumHeight(OuterHeight);
+    setMaximumWidth(OuterWidth);
+    setMinimumWidth(OuterWidth);
+    ui_->GroupBox1->move(7, 0);
+    ui_->GroupBox2->move(7, 285);
+    ui_->GroupBox3->move(289, 0);
+    ui_->GroupBox4->move(289, 446);
+    for (QToolButton* button : {ui_->SpeedButton1, ui_->SpeedButton2, ui_->SpeedButton3})
+        button->move(757, button->y());
+    figures_->CreateSaveSlot();
+}
+
+void TMainForm::FormDestroy() {
+    figures_->FreeSaveSlot();
+}
+
+void TMainForm::FormPaint() {
+    PaintBox2Paint();
+    PaintBox1Paint();
+}
+
+void TMainForm::paintEvent(QPaintEvent*) {
+    FormPaint();
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+    // Panel1 fills the client area; the page control is docked to its left edge, full height.
+    ui_->Panel1->setGeometry(rect());
+    ui_->PageControl1->setGeometry(1, 1, 751, std::max(0, ui_->Panel1->height() - 2));
+    QWidget::resizeEvent(event);
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (placed_)
+        return;
+    placed_ = true;
+    centreOnScreen();
+    // A window manager tells the size of its frame only some time after the window is mapped, and
+    // without an event of its own. Look for it for a while; once known, fit and centre the frame.
+    auto* watch = new QTimer(this);
+    watch->setInterval(50);
+    connect(watch, &QTimer::timeout, this, [this, watch, ticks = 0]() mutable {
+        const bool framed = frameGeometry().size() != geometry().size();
+        fitOuterSize();
+        if (framed)
+            centreOnScreen();
+        if (framed || ++ticks >= 60) {
+            watch->stop();
+            watch->deleteLater();
+        }
+    });
+    watch->start();
+    fitOuterSize();
+}
+
+void TMainForm::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (isVisible())
+        fitOuterSize();
+}
+
+void TMainForm::fitOuterSize() {
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize client(OuterWidth - frame.width(), OuterHeight - frame.height());
+    if (client.isValid() && (minimumSize() != client || maximumSize() != client))
+        setFixedSize(client);
+}
+
+void TMainForm::centreOnScreen() {
+    const QScreen* where = screen();
+    if (!where)
+        return;
+    const QRect area = where->geometry();
+    move(area.x() + (area.width() - OuterWidth) / 2, area.y() + (area.height() - OuterHeight) / 2);
+}
+
+void TMainForm::Timer1Timer() {
+    Timer1->stop();
+    if (platform_.PrimaryScreenWidth() >= SmallestScreenWidth)
+        return;
+    platform_.ExecModal(CheckForm);
+    close();
+}
+
+void TMainForm::SpeedButton1Click() {
+    platform_.ExecModal(AboutForm);
+}
+
+void TMainForm::SpeedButton2Click() {
+    ResetWalkthrough();
+}
+
+void TMainForm::SpeedButton3Click() {
+    close();
+}
+
+void TMainForm::SpeedButton4Click() {
+    ToggleLanguage();
+}
+
+void TMainForm::PageControl1Change() {
+    platform_.MessageBeep();
+}
+
+QPoint TMainForm::GridMenuPoint() const {
+    const QRect outer = frameGeometry();
+    return QPoint(outer.left() + ui_->GroupBox3->x() + 100, outer.top() + ui_->GroupBox3->y() + 100);
+}
+
+void TMainForm::PaintBox1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int, int) {
+    if (button != Qt::RightButton)
+        return;
+    platform_.Popup(PopupMenu1, GridMenuPoint());
+}
+
+void TMainForm::PaintBox1Paint() {
+    figures_->PaintBox1Paint();
+}
+
+void TMainForm::PaintBox2Paint() {
+    figures_->PaintBox2Paint();
+}
+
+void TMainForm::ON1Click() {
+    ui_->PaintBox1->hide();
+    if (!figures_->FigureLayers.DiagramGrid)
+        figures_->FigureLayers.DiagramGrid = true;
+    ui_->PaintBox1->show();
+    PaintBox1Paint();
+}
+
+void TMainForm::OFF1Click() {
+    ui_->PaintBox1->hide();
+    if (figures_->FigureLayers.DiagramGrid)
+        figures_->FigureLayers.DiagramGrid = false;
+    ui_->PaintBox1->show();
+    PaintBox1Paint();
+}
+
+void TMainForm::TreeView1Click() {
+    HandleStepClick(*this, ui_->TreeView1, TStepLanguage::Dutch);
+}
+
+void TMainForm::TreeViewUKClick() {
+    HandleStepClick(*this, ui_->TreeViewUK, TStepLanguage::English);
+}
+
+void TMainForm::ResetWalkthrough() {
+    ClearStepMarks(ui_->TreeView1);
+    ClearStepMarks(ui_->TreeViewUK);
+    figures_->SetElementOptions(true);
+    figures_->SetAllLayers(false);
+    ui_->Memo1->clear();
+    ui_->PaintBox1->hide();
+    ui_->PaintBox1->show();
+    ui_->PaintBox2->hide();
+    ui_->PaintBox2->show();
+}
+
+void TMainForm::ToggleLanguage() {
+    ResetWalkthrough();
+    figures_->EnglishMode = figures_->EnglishMode == 0 ? 1 : 0;
+    const bool english = figures_->EnglishMode != 0;
+    const auto pick = [english](const char16_t* dutch, const char16_t* inEnglish) {
+        return QString::fromUtf16(english ? inEnglish : dutch);
+    };
+    setWindowTitle(pick(u"KS2170 : Tensorkring", u"KS2170 : Mohr\u2019s circle"));
+    ui_->PageControl1->setTabText(ui_->PageControl1->indexOf(ui_->TabSheet1),
+                                  pick(u"Spanningen", u"Stresses"));
+    ui_->PageControl1->setTabText(ui_->PageControl1->indexOf(ui_->TabSheet2), pick(u"Rekken", u"Strains"));
+    ui_->SpeedButton1->setToolTip(pick(u"about", u"about"));
+    ui_->SpeedButton2->setToolTip(pick(u"start opnieuw", u"restart"));
+    ui_->SpeedButton3->setToolTip(pick(u"afsluiten", u"exit"));
+    ui_->SpeedButton4->setToolTip(pick(u"UK", u"NL"));
+    ui_->Label5->setText(pick(u"Dit onderdeel is nong niet beschikbaar", u"This part is not yet available"));
+    ui_->Label5->adjustSize();
+    ON1->setText(pick(u"Teken", u"Draw"));
+    OFF1->setText(pick(u"Verbergen", u"Hide"));
+    ui_->GroupBox1->setTitle(pick(u"Acties", u"Actions"));
+    ui_->GroupBox2->setTitle(pick(u"Gegeven spanningen [MPa]", u"Known stresses [MPa]"));
+    ui_->GroupBox3->setTitle(pick(u"Tensorkring", u"Mohr\u2019s circle"));
+    ui_->GroupBox4->setTitle(pick(u"Uitleg", u"Explanation"));
+
+    // The tree going away is hidden before the other is shown, so the two never show together.
+    QTreeWidget* leaving = english ? ui_->TreeView1 : ui_->TreeViewUK;
+    QTreeWidget* coming = english ? ui_->TreeViewUK : ui_->TreeView1;
+    if (leaving->isVisibleTo(this))
+        leaving->hide();
+    coming->show();
+}
+
+void TMainForm::ClearMemo() {
+    ui_->Memo1->clear();
+}
+
+void TMainForm::AddExplanation(const QString& text) {
+    ui_->Memo1->appendPlainText(text);
+}
+
+void TMainForm::ScrollMemoToTop() {
+    ui_->Memo1->setFocus();
+    QTextCursor cursor = ui_->Memo1->textCursor();
+    cursor.setPosition(0);
+    ui_->Memo1->setTextCursor(cursor);
+}
+
+void TMainForm::RefreshElementPanel() {
+    ui_->PaintBox2->hide();
+    ui_->PaintBox2->show();
+}
+
+void TMainForm::ShowInformation(const QString& text) {
+    platform_.Information(this, text);
+}
+
+} // namespace mohr

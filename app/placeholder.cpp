@@ -1,3 +1,0 @@
-namespace mohr {
-int placeholder() { return 0; }
-} // namespace mohr

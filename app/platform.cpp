@@ -1,0 +1,39 @@
+#include "platform.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScreen>
+
+namespace mohr {
+
+TPlatform::~TPlatform() = default;
+
+void TPlatform::MessageBeep() {
+    QApplication::beep();
+}
+
+int TPlatform::PrimaryScreenWidth() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    // Without a screen there is nothing to warn on; let the program run.
+    return screen ? screen->geometry().width() : 800;
+}
+
+int TPlatform::ExecModal(QDialog* dialog) {
+    // The dialogs centre themselves on the desktop when shown.
+    return dialog ? dialog->exec() : QDialog::Rejected;
+}
+
+void TPlatform::Information(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void TPlatform::Popup(QMenu* menu, QPoint screenPoint) {
+    if (menu)
+        menu->popup(screenPoint);
+}
+
+} // namespace mohr

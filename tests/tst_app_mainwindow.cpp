@@ -1,0 +1,868 @@
+// The main window: its fixed layout and start texts, both step trees, the tool buttons, the page
+// beep, the grid menu, the restart, the language switch and the panel repaints.
+
+#include "main.h"
+#include "paintbox.h"
+#include "platform.h"
+#include "testsupport.h"
+
+#include "walkthrough/progression.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <memory>
+#include <vector>
+
+using namespace mohr;
+using mohr::test::PixelAt;
+
+namespace {
+
+// Records every call and answers at once, so nothing modal ever blocks.
+class TFakePlatform : public TPlatform {
+public:
+    int Beeps = 0;
+    int ScreenWidth = 1024;
+    std::vector<QDialog*> Modals;
+    QStringList Informations;
+    std::vector<std::pair<QMenu*, QPoint>> Popups;
+
+    void MessageBeep() override { ++Beeps; }
+    int PrimaryScreenWidth() override { return ScreenWidth; }
+    int ExecModal(QDialog* dialog) override {
+        Modals.push_back(dialog);
+        return QDialog::Accepted;
+    }
+    void Information(QWidget*, const QString& text) override { Informations << text; }
+    void Popup(QMenu* menu, QPoint at) override { Popups.emplace_back(menu, at); }
+};
+
+// One shown main window with a fake platform and two stand-in dialogs.
+struct TWindow {
+    TFakePlatform Platform;
+    TMainForm Form{&Platform};
+    QDialog Check;
+    QDialog About;
+
+    TWindow() {
+        Form.CheckForm = &Check;
+        Form.AboutForm = &About;
+        Form.show();
+    }
+    template <typename T = QWidget> T* Get(const char* name) {
+        T* child = Form.findChild<T*>(QString::fromLatin1(name));
+        if (!child)
+            qFatal("no control named %s", name);
+        return child;
+    }
+    TPaintBox* Diagram() { return Get<TPaintBox>("PaintBox1"); }
+    TPaintBox* Element() { return Get<TPaintBox>("PaintBox2"); }
+};
+
+bool Exposed(TWindow& w) {
+    return QTest::qWaitForWindowExposed(&w.Form);
+}
+
+// Lets every pending paint run.
+void Settle(TWindow& w) {
+    for (TPaintBox* panel : {w.Diagram(), w.Element()})
+        QTRY_VERIFY(!panel->RefreshPending());
+}
+
+bool AllWhite(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (PixelAt(image, x, y) != colours::White)
+                return false;
+    return true;
+}
+
+int CountColour(const QImage& image, Colour colour) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += PixelAt(image, x, y) == colour;
+    return count;
+}
+
+// The step table: level, parent index (-1 for a topic), Dutch text, English text.
+struct TNode {
+    int Level;
+    int Parent;
+    const char* Dutch;
+    const char* English;
+};
+const TNode StepTable[31] = {
+    {0, -1, "spanningen op vlakjes", "stresses on faces"},
+    {1, 0, "assenstelsel per vlakje", "coordinate system for each face"},
+    {0, -1, "tensorkring", "Mohr circle"},
+    {1, 2, "assenstelsel", "coordinate system"},
+    {2, 3, "assendefinitie", "system definition"},
+    {2, 3, "teken verticale as", "draw vertical axis"},
+    {2, 3, "teken grid", "draw grid"},
+    {1, 2, "zet bekende spanningen in de cirkel", "put known stresses in graph"},
+    {2, 7, "vlakje E-D", "face E-D"},
+    {2, 7, "vlakje B-C", "face B-C"},
+    {1, 2, "bepaal het middelpunt van de cirkel", "detetermine the centre point"},
+    {1, 2, "teken de cirkel", "draw the circle"},
+    {1, 2, "bepaal richtingen-centrum (RC)", "determine centre of direction (DC)"},
+    {2, 12, "normaal op B-C", "normal to B-C"},
+    {2, 12, "normaal op E-D", "normal to E-D"},
+    {1, 2, "bepaal hoofdspanningen", "determine principal stresses"},
+    {1, 2, "teken de hoofdrichtingen", "draw principal directions"},
+    {0, -1, "spanningen op overige vlakjes", "stresses on other faces"},
+    {1, 17, "spanning op A-E", "stresses on A-E"},
+    {2, 18, "teken assenstelsel", "draw coordinate system"},
+    {2, 18, "bepaal spanningspunt", "determine stresses"},
+    {2, 18, "teken werkelijke spanningen", "draw stresses as they act"},
+    {1, 17, "spanning op A-B", "stresses on A-B"},
+    {2, 22, "teken assenstelsel", "draw coordinate system"},
+    {2, 22, "bepaal spanningspunt", "determine stresses"},
+    {2, 22, "teken werkelijke spanningen", "draw stresses as they act"},
+    {1, 17, "spanning op C-D", "stresses on C-D"},
+    {2, 26, "teken assenstelsel", "draw coordinate system"},
+    {2, 26, "bepaal spanningspunt", "determine stresses"},
+    {2, 26, "teken werkelijke spanningen", "draw stresses as they act"},
+    {1, 17, "teken spanningen in het model", "draw stresses in the model"},
+};
+
+// Pre-order walk of a tree, independent of the walkthrough library.
+std::vector<QTreeWidgetItem*> PreOrder(QTreeWidget* tree) {
+    std::vector<QTreeWidgetItem*> nodes;
+    std::function<void(QTreeWidgetItem*)> visit = [&](QTreeWidgetItem* item) {
+        nodes.push_back(item);
+        for (int i = 0; i < item->childCount(); ++i)
+            visit(item->child(i));
+    };
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        visit(tree->topLevelItem(i));
+    return nodes;
+}
+
+const QString TreeHint = QStringLiteral("Routebeschrijving, klik regel voor regel");
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void controlsStandWhereTheLayoutPutsThem_data();
+    void controlsStandWhereTheLayoutPutsThem();
+    void windowIsAFixedDialogFrameOf800By600();
+    void fontsAndColours();
+    void startTexts();
+    void stepTreesHoldTheStepTable_data();
+    void stepTreesHoldTheStepTable();
+    void toolButtonsArePicturesWithoutFocus();
+    void panelsStartBlankWithTheCanvasStartState();
+    void aboutButtonShowsTheAboutDialogModally();
+    void exitButtonClosesTheWindow();
+    void gridMenuOpensOnlyForTheRightButtonOnTheDiagram();
+    void pageChangeBeepsOncePerRealChange();
+    void restartClearsEverythingAndRepaintsAfterTheHandler();
+    void refreshReplaysTheSetLayers();
+    void formPaintReplaysBothPanels();
+    void gridEntriesSwitchTheGridLayer();
+    void languageSwitchRewritesCaptionsAndSwapsTrees();
+    void languageSwitchKeepsThePageAndRestartsTheWalkthrough();
+    void explanationBoxAddsLinesAndScrollsToTop();
+    void treeClickActsOnTheClickedRow();
+};
+
+void TestMainWindow::controlsStandWhereTheLayoutPutsThem_data() {
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<bool>("fixed");
+    const auto row = [](const char* name, const char* parent, int x, int y, int w, int h, bool fixed) {
+        QTest::newRow(name) << QString::fromLatin1(parent) << QRect(x, y, w, h) << fixed;
+    };
+    row("SpeedButton1", "Panel1", 757, 12, 25, 26, true);
+    row("SpeedButton2", "Panel1", 757, 48, 25, 26, true);
+    row("SpeedButton3", "Panel1", 757, 88, 25, 26, true);
+    row("SpeedButton4", "Panel1", 757, 128, 25, 44, true);
+    row("GroupBox1", "TabSheet1", 7, 0, 274, 281, true);
+    row("TreeView1", "GroupBox1", 9, 16, 258, 255, true);
+    row("TreeViewUK", "GroupBox1", 8, 16, 258, 255, true);
+    row("GroupBox2", "TabSheet1", 7, 285, 274, 274, true); // moved from 8 at creation
+    row("Panel3", "GroupBox2", 6, 16, 248, 248, true);
+    row("PaintBox2", "Panel3", 4, 4, 240, 240, true);
+    row("GroupBox3", "TabSheet1", 289, 0, 437, 441, true);
+    row("Panel2", "GroupBox3", 13, 16, 408, 408, true);
+    row("PaintBox1", "Panel2", 4, 4, 400, 400, true);
+    row("GroupBox4", "TabSheet1", 289, 446, 437, 115, true);
+    row("Memo1", "GroupBox4", 13, 13, 408, 89, true);
+    row("Panel4", "TabSheet2", 192, 152, 377, 121, true);
+    row("Image1", "Panel4", 7, 7, 104, 40, true);
+}
+
+void TestMainWindow::controlsStandWhereTheLayoutPutsThem() {
+    QFETCH(QString, parent);
+    QFETCH(QRect, geometry);
+    QFETCH(bool, fixed);
+    TWindow w;
+    QVERIFY(Exposed(w));
+    QWidget* control = w.Get(QTest::currentDataTag());
+    QCOMPARE(control->parentWidget()->objectName(), parent);
+    QCOMPARE(control->geometry(), geometry);
+    if (fixed) {
+        QCOMPARE(control->minimumSize(), geometry.size());
+        QCOMPARE(control->maximumSize(), geometry.size());
+    }
+}
+
+void TestMainWindow::windowIsAFixedDialogFrameOf800By600() {
+    TWindow w;
+    QVERIFY(Exposed(w));
+    // The outer size counts the frame, whatever the platform makes of it.
+    QTRY_COMPARE(w.Form.frameGeometry().size(), QSize(800, 600));
+    QCOMPARE(w.Form.minimumSize(), w.Form.maximumSize());
+    const Qt::WindowFlags flags = w.Form.windowFlags();
+    QVERIFY(flags & Qt::WindowTitleHint);
+    QVERIFY(flags & Qt::WindowSystemMenuHint);
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+
+    // Panel1 fills the client area; the page control is docked to its left edge, full height.
+    QCOMPARE(w.Get("Panel1")->geometry(), w.Form.rect());
+    auto* pages = w.Get<QTabWidget>("PageControl1");
+    QCOMPARE(pages->parentWidget()->objectName(), QStringLiteral("Panel1"));
+    QCOMPARE(pages->geometry(), QRect(1, 1, 751, w.Form.height() - 2));
+    QCOMPARE(pages->tabPosition(), QTabWidget::West);
+    QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("TabSheet1"));
+    QCOMPARE(pages->indexOf(w.Get("TabSheet2")), 1);
+    // Every group box of the stresses page fits on the page.
+    QWidget* page = w.Get("TabSheet1");
+    QVERIFY(page->width() >= 725 && page->height() >= 561);
+    for (const char* box : {"GroupBox1", "GroupBox2", "GroupBox3", "GroupBox4"})
+        QVERIFY2(page->rect().contains(w.Get(box)->geometry()), box);
+    // Nothing overlaps the buttons.
+    QVERIFY(pages->geometry().right() < w.Get("SpeedButton1")->x());
+
+    // Centred on the screen when first shown.
+    const QRect screen = w.Form.screen()->geometry();
+    QCOMPARE(w.Form.frameGeometry().center(), screen.center());
+
+    // Resizing is refused.
+    w.Form.resize(900, 700);
+    QCOMPARE(w.Form.frameGeometry().size(), QSize(800, 600));
+}
+
+void TestMainWindow::fontsAndColours() {
+    TWindow w;
+    QVERIFY(Exposed(w));
+    // The classic window font, mapped to an installed sans font at 10 pixels.
+    QCOMPARE(w.Form.font().family(), QStringLiteral("MS Sans Serif"));
+    QCOMPARE(QFontInfo(w.Form.font()).pixelSize(), 10);
+    QVERIFY(!QFont::substitutes(QStringLiteral("MS Sans Serif")).isEmpty());
+    QVERIFY(QFontDatabase::families().contains(QFontInfo(w.Form.font()).family()));
+
+    for (const char* name : {"Label1", "Label2", "Label3", "Label4"}) {
+        auto* label = w.Get<QLabel>(name);
+        QVERIFY2(label->font().bold(), name);
+        QCOMPARE(QFontInfo(label->font()).pixelSize(), 12);
+        QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0x00, 0x00, 0x80));
+        QCOMPARE(label->size(), label->sizeHint()); // sized to its text
+        QVERIFY(!label->text().isEmpty());
+    }
+    auto* label5 = w.Get<QLabel>("Label5");
+    QCOMPARE(label5->font(), w.Form.font());
+    QCOMPARE(label5->pos(), QPoint(104, 88));
+    QCOMPARE(label5->size(), label5->sizeHint());
+    QCOMPARE(w.Get("Label1")->pos(), QPoint(8, 59));
+    QCOMPARE(w.Get("Label3")->pos(), QPoint(210, 20));
+    QCOMPARE(w.Get("Label2")->pos(), QPoint(210, 39));
+    QCOMPARE(w.Get("Label4")->pos(), QPoint(210, 59));
+
+    auto* logo = w.Get<QLabel>("Image1");
+    QVERIFY(logo->hasScaledContents());
+    QVERIFY(!logo->pixmap().isNull());
+    for (const char* panel : {"Panel2", "Panel3", "Panel4"})
+        QCOMPARE(w.Get(panel)->palette().color(QPalette::Window), QColor(Qt::white));
+}
+
+void TestMainWindow::startTexts() {
+    TWindow w;
+    QVERIFY(Exposed(w));
+    QCOMPARE(w.Form.windowTitle(), QStringLiteral("KS1150 : Tensorkring"));
+    auto* pages = w.Get<QTabWidget>("PageControl1");
+    QCOMPARE(pages->tabText(0), QStringLiteral("Spanningen"));
+    QCOMPARE(pages->tabText(1), QStringLiteral("Rekken"));
+    QCOMPARE(w.Get("SpeedButton1")->toolTip(), QStringLiteral("About"));
+    QCOMPARE(w.Get("SpeedButton2")->toolTip(), QStringLiteral("start opnieuw"));
+    QCOMPARE(w.Get("SpeedButton3")->toolTip(), QStringLiteral("afsluiten"));
+    QCOMPARE(w.Get("SpeedButton4")->toolTip(), QStringLiteral("UK"));
+    QCOMPARE(w.Get<QGroupBox>("GroupBox1")->title(), QStringLiteral("Acties"));
+    QCOMPARE(w.Get<QGroupBox>("GroupBox2")->title(), QStringLiteral("Gegeven spanningen [MPa]"));
+    QCOMPARE(w.Get<QGroupBox>("GroupBox3")->title(), QStringLiteral("Tensorkring"));
+    QCOMPARE(w.Get<QGroupBox>("GroupBox4")->title(), QStringLiteral("Uitleg"));
+    QCOMPARE(w.Get<QLabel>("Label5")->text(), QStringLiteral("Dit onderdeel is nog niet beschikbaar !"));
+
+    auto* memo = w.Get<QPlainTextEdit>("Memo1");
+    QVERIFY(memo->isReadOnly());
+    QCOMPARE(memo->toPlainText(), QString());
+    QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(memo->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    QCOMPARE(memo->wordWrapMode(), QTextOption::WordWrap);
+
+    QVERIFY(w.Get("TreeView1")->isVisible());
+    QVERIFY(!w.Get("TreeViewUK")->isVisible());
+
+    // The grid menu: one entry with a submenu of two.
+    QCOMPARE(w.Form.PopupMenu1->objectName(), QStringLiteral("PopupMenu1"));
+    QCOMPARE(w.Form.PopupMenu1->actions().size(), 1);
+    QAction* grid = w.Form.PopupMenu1->actions().first();
+    QCOMPARE(grid, w.Get<QAction>("grid1"));
+    QCOMPARE(grid->text(), QStringLiteral("grid"));
+    QVERIFY(grid->menu());
+    const QList<QAction*> entries = grid->menu()->actions();
+    QCOMPARE(entries.size(), 2);
+    QCOMPARE(entries[0], w.Get<QAction>("ON1"));
+    QCOMPARE(entries[1], w.Get<QAction>("OFF1"));
+    QCOMPARE(entries[0]->text(), QStringLiteral("Teken"));
+    QCOMPARE(entries[1]->text(), QStringLiteral("Verbergen"));
+}
+
+void TestMainWindow::stepTreesHoldTheStepTable_data() {
+    QTest::addColumn<bool>("english");
+    QTest::newRow("TreeView1") << false;
+    QTest::newRow("TreeViewUK") << true;
+}
+
+void TestMainWindow::stepTreesHoldTheStepTable() {
+    QFETCH(bool, english);
+    TWindow w;
+    auto* tree = w.Get<QTreeWidget>(QTest::currentDataTag());
+    QVERIFY(tree->isHeaderHidden());
+    QCOMPARE(tree->indentation(), 19);
+    QCOMPARE(tree->editTriggers(), QAbstractItemView::NoEditTriggers);
+    QCOMPARE(tree->toolTip(), TreeHint);
+    QVERIFY(tree->rootIsDecorated());
+    QCOMPARE(tree->columnCount(), 1);
+    QCOMPARE(tree->topLevelItemCount(), 3);
+
+    const std::vector<QTreeWidgetItem*> nodes = PreOrder(tree);
+    QCOMPARE(int(nodes.size()), 31);
+    for (int i = 0; i < 31; ++i) {
+        const TNode& row = StepTable[i];
+        QTreeWidgetItem* node = nodes[i];
+        const QString expected = QString::fromUtf8(english ? row.English : row.Dutch);
+        QCOMPARE(node->text(0), expected);
+        int level = 0;
+        for (QTreeWidgetItem* up = node->parent(); up; up = up->parent())
+            ++level;
+        QCOMPARE(level, row.Level);
+        if (row.Parent < 0)
+            QVERIFY(!node->parent());
+        else
+            QCOMPARE(node->parent(), nodes[row.Parent]);
+        QVERIFY2(!node->isExpanded(), qPrintable(expected));
+        QVERIFY(!(node->flags() & Qt::ItemIsEditable));
+        QVERIFY(node->icon(0).isNull());
+    }
+}
+
+void TestMainWindow::toolButtonsArePicturesWithoutFocus() {
+    TWindow w;
+    for (const char* name : {"SpeedButton1", "SpeedButton2", "SpeedButton3", "SpeedButton4"}) {
+        auto* button = w.Get<QToolButton>(name);
+        QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+        QVERIFY(!button->autoRaise());
+        QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonIconOnly);
+        QVERIFY(button->text().isEmpty());
+        QVERIFY2(!button->icon().isNull(), name);
+    }
+    // The flags are cut off at the button's edges rather than shrunk.
+    auto* flags = w.Get<QToolButton>("SpeedButton4");
+    QVERIFY(flags->iconSize().width() <= flags->width() && flags->iconSize().height() <= flags->height());
+    QVERIFY(flags->iconSize().height() > 26);
+    QCOMPARE(w.Get<QToolButton>("SpeedButton1")->iconSize(), QSize(16, 16));
+}
+
+void TestMainWindow::panelsStartBlankWithTheCanvasStartState() {
+    TWindow w;
+    QVERIFY(Exposed(w));
+    Settle(w);
+    for (TPaintBox* panel : {w.Diagram(), w.Element()}) {
+        QVERIFY(AllWhite(panel->LogicalImage()));
+        QCOMPARE(panel->LogicalImage().size(), panel->size());
+        const TCanvas& canvas = panel->Canvas();
+        QCOMPARE(canvas.LogicalSize(), panel->size());
+        QCOMPARE(canvas.Pen.Style, PenStyle::Solid);
+        QCOMPARE(canvas.Pen.Width, 1);
+        QCOMPARE(canvas.Pen.Color, colours::Black);
+        QCOMPARE(canvas.Brush.Style(), BrushStyle::Solid);
+        QCOMPARE(canvas.Brush.Color(), colours::White);
+        QCOMPARE(canvas.Font.Name, QStringLiteral("MS Sans Serif"));
+        QCOMPARE(canvas.Font.Height, 10);
+        QCOMPARE(canvas.Font.Color, colours::Black);
+    }
+    // The figures draw on exactly these two canvases.
+    QCOMPARE(&w.Form.Figures().ElementCanvas(), &w.Element()->Canvas());
+    QCOMPARE(&w.Form.Figures().DiagramCanvas(), &w.Diagram()->Canvas());
+    // Creation state of the figures.
+    QCOMPARE(w.Form.Figures().EnglishMode, 0);
+    QCOMPARE(w.Form.Figures().FigureLayers, TFigureLayers{});
+    QCOMPARE(w.Form.Figures().ElementOptions, (TElementOptions{true, true, true}));
+    QVERIFY(w.Form.Figures().SavedPen());
+    QVERIFY(w.Form.Figures().SavedBrush());
+}
+
+void TestMainWindow::aboutButtonShowsTheAboutDialogModally() {
+    TWindow w;
+    QVERIFY(Exposed(w));
+    const QString title = w.Form.windowTitle();
+    QTest::mouseClick(w.Get("SpeedButton1"), Qt::LeftButton);
+    QCOMPARE(w.Platform.Modals.size(), std::size_t(1));
+    QCOMPARE(w.Platform.Modals[0], &w.About);
+    QCOMPARE(w.Form.windowTitle(), title);
+    QVERIFY(w.Form.isVisible());
+    QCOMPARE(w.Platform.Beeps, 0);
+}
+
+void TestMainWindow::exitButtonClosesTheWindow() {
+    TWindow w;
+    QVERIFY(Exposed(w));
+    QTest::mouseClick(w.Get("SpeedButton3"), Qt::LeftButton);
+    QTRY_VERIFY(!w.Form.isVisible());
+    QVERIFY(w.Platform.Modals.empty());
+    QVERIFY(w.Platform.Informations.isEmpty());
+}
+
+void TestMainWindow::gridMenuOpensOnlyForTheRightButtonOnTheDiagram() {
+    TWindow w;
+    QVERIFY(Exposed(w));
+    w.Form.move(37, 21);
+    QTRY_COMPARE(w.Form.frameGeometry().topLeft(), QPoint(37, 21));
+    const QPoint expected = w.Form.frameGeometry().topLeft() + QPoint(389, 100);
+    QCOMPARE(w.Form.GridMenuPoint(), expected);
+
+    // Left and middle presses anywhere on the diagram do nothing.
+    for (Qt::MouseButton button : {Qt::LeftButton, Qt::MiddleButton})
+        for (QPoint at : {QPoint(0, 0), QPoint(200, 200), QPoint(399, 399)})
+            QTest::mousePress(w.Diagram(), button, {}, at);
+    QVERIFY(w.Platform.Popups.empty());
+
+    // The right button opens the menu at the same point wherever it is pressed, with any modifier.
+    const QPoint places[] = {{0, 0}, {200, 200}, {399, 5}, {17, 388}};
+    for (QPoint at : places)
+        QTest::mousePress(w.Diagram(), Qt::RightButton, Qt::ShiftModifier, at);
+    QCOMPARE(w.Platform.Popups.size(), std::size(places));
+    for (const auto& [menu, point] : w.Platform.Popups) {
+        QCOMPARE(menu, w.Form.PopupMenu1);
+        QCOMPARE(point, expected);
+    }
+
+    // A right press anywhere else never opens it.
+    const std::size_t before = w.Platform.Popups.size();
+    for (const char* name : {"PaintBox2", "Memo1", "GroupBox3", "Panel2"})
+        QTest::mousePress(w.Get(name), Qt::RightButton, {}, QPoint(2, 2));
+    QCOMPARE(w.Platform.Popups.size(), before);
+}
+
+void TestMainWindow::pageChangeBeepsOncePerRealChange() {
+    TWindow w;
+    QVERIFY(Exposed(w));
+    auto* pages = w.Get<QTabWidget>("PageControl1");
+    QTabBar* bar = pages->tabBar();
+    const auto clickTab = [&](int index) {
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+    };
+
+    clickTab(0); // the page already shown
+    QCOMPARE(w.Platform.Beeps, 0);
+    clickTab(1);
+    QCOMPARE(pages->currentIndex(), 1);
+    QCOMPARE(w.Platform.Beeps, 1);
+    clickTab(1);
+    QCOMPARE(w.Platform.Beeps, 1);
+    clickTab(0);
+    QCOMPARE(pages->currentIndex(), 0);
+    QCOMPARE(w.Platform.Beeps, 2);
+    pages->setCurrentIndex(1);
+    pages->setCurrentIndex(1);
+    QCOMPARE(w.Platform.Beeps, 3);
+}
+
+void TestMainWindow::restartClearsEverythingAndRepaintsAfterTheHandler() {
+    TWindow w;
+    QVERIFY(Exposed(w));
+    Settle(w);
+    TFigures& figures = w.Form.Figures();
+
+    // A half-done walkthrough: marks, figures, options, an explanation.
+    auto* dutch = w.Get<QTreeWidget>("TreeView1");
+    auto* english = w.Get<QTreeWidget>("TreeViewUK");
+    const std::vector<QTreeWidgetItem*> nl = PreOrder(dutch);
+    const std::vector<QTreeWidgetItem*> en = PreOrder(english);
+    for (int i = 0; i < 5; ++i) {
+        nl[i]->setText(0, nl[i]->text(0) + StepMark);
+        en[i]->setText(0, en[i]->text(0) + StepMark);
+    }
+    nl[2]->setExpanded(true);
+    en[3]->setExpanded(true);
+    figures.DrawPointED();
+    figures.DrawPointBC();
+    figures.SetElementOptions(false);
+    w.Form.AddExplanation(QStringLiteral("uitleg"));
+    Settle(w);
+    const QImage drawn = w.Diagram()->LogicalImage();
+    QCOMPARE(PixelAt(drawn, 200, 300), colours::Green);
+
+    QTest::mouseClick(w.Get("SpeedButton2"), Qt::LeftButton);
+
+    // The handler has returned, but the repaint has not run yet: the picture is still there.
+    QVERIFY(w.Diagram()->RefreshPending());
+    QVERIFY(w.Element()->RefreshPending());
+    QCOMPARE(w.Diagram()->LogicalImage(), drawn);
+    QCOMPARE(figures.FigureLayers, TFigureLayers{});
+    QCOMPARE(figures.ElementOptions, (TElementOptions{true, true, true}));
+    QCOMPARE(w.Get<QPlainTextEdit>("Memo1")->toPlainText(), QString());
+    for (int i = 0; i < 31; ++i) {
+        QCOMPARE(nl[i]->text(0), QString::fromUtf8(StepTable[i].Dutch));
+        QCOMPARE(en[i]->text(0), QString::fromUtf8(StepTable[i].English));
+        QVERIFY(!nl[i]->isExpanded());
+        QVERIFY(!en[i]->isExpanded());
+    }
+    // The visible tree is not changed by a restart.
+    QVERIFY(dutch->isVisible());
+    QVERIFY(!english->isVisible());
+
+    // Once the event loop has run, both panels are blank.
+    Settle(w);
+    QVERIFY(AllWhite(w.Diagram()->LogicalImage()));
+    QVERIFY(AllWhite(w.Element()->LogicalImage()));
+    QCOMPARE(w.Platform.Beeps, 0);
+}
+
+void TestMainWindow::refreshReplaysTheSetLayers() {
+    TWindow w;
+    QVERIFY(Exposed(w));
+    Settle(w);
+    TCanvas& diagram = w.Diagram()->Canvas();
+    // A stray line that belongs to no layer, and a layer.
+    diagram.Pen.Color = colours::Red;
+    diagram.MoveTo(0, 10);
+    diagram.LineTo(400, 10);
+    w.Form.Figures().DrawPointBC();
+    QCOMPARE(PixelAt(w.Diagram()->LogicalImage(), 50, 10), colours::Red);
+    // Canvas rule 5 leaves the pen alone and resets brush and font.
+    diagram.Brush.SetStyle(BrushStyle::Clear);
+    diagram.Font.Height = 30;
+
+    w.Diagram()->hide();
+    w.Diagram()->show();
+    QVERIFY(w.Diagram()->RefreshPending());
+    QCOMPARE(PixelAt(w.Diagram()->LogicalImage(), 50, 10), colours::Red);
+    Settle(w);
+    const QImage after = w.Diagram()->LogicalImage();
+    QCOMPARE(PixelAt(after, 50, 10), colours::White);
+    QCOMPARE(PixelAt(after, 280, 260), colours::Green);
+    QCOMPARE(diagram.Pen.Color, colours::Red);
+    QCOMPARE(diagram.Brush.Style(), BrushStyle::Solid);
+    QCOMPARE(diagram.Brush.Color(), colours::White);
+    QCOMPARE(diagram.Font.Height, 10);
+
+    // RefreshElementPanel repaints the element panel the same way, later.
+    TCanvas& element = w.Element()->Canvas();
+    element.Pen.Color = colours::Red;
+    element.MoveTo(0, 5);
+    element.LineTo(240, 5);
+    w.Form.RefreshElementPanel();
+    QCOMPARE(PixelAt(w.Element()->LogicalImage(), 100, 5), colours::Red);
+    Settle(w);
+    QVERIFY(AllWhite(w.Element()->LogicalImage()));
+}
+
+void TestMainWindow::formPaintReplaysBothPanels() {
+    TWindow w;
+    QVERIFY(Exposed(w));
+    Settle(w);
+    // Flags set without drawing: only a replay can put these figures on the panels.
+    w.Form.Figures().FigureLayers.PointED = true;
+    w.Form.repaint();
+    QCOMPARE(PixelAt(w.Diagram()->LogicalImage(), 200, 300), colours::Green);
+    QVERIFY(!w.Diagram()->RefreshPending());
+
+    w.Form.Figures().FigureLayers.Element = true;
+    w.Form.repaint();
+    QVERIFY(!AllWhite(w.Element()->LogicalImage()));
+}
+
+void TestMainWindow::gridEntriesSwitchTheGridLayer() {
+    TWindow w;
+    QVERIFY(Exposed(w));
+    Settle(w);
+    TFigures& figures = w.Form.Figures();
+    figures.DrawPointED();
+    Settle(w);
+    QCOMPARE(CountColour(w.Diagram()->LogicalImage(), colours::Silver), 0);
+
+    // "Teken": the grid shows at once (direct replay), and again after the pending repaint.
+    w.Form.ON1->trigger();
+    QVERIFY(figures.FigureLayers.DiagramGrid);
+    QVERIFY(w.Diagram()->RefreshPending());
+    QVERIFY(CountColour(w.Diagram()->LogicalImage(), colours::Silver) > 0);
+    Settle(w);
+    const QImage withGrid = w.Diagram()->LogicalImage();
+    QVERIFY(CountColour(withGrid, colours::Silver) > 0);
+    QCOMPARE(PixelAt(withGrid, 200, 300), colours::Green);
+
+    // "Teken" again keeps it on.
+    w.Form.ON1->trigger();
+    QVERIFY(figures.FigureLayers.DiagramGrid);
+    Settle(w);
+    QCOMPARE(w.Diagram()->LogicalImage(), withGrid);
+
+    // "Verbergen": the direct replay draws over the old grid; the repaint removes it.
+    w.Form.OFF1->trigger();
+    QVERIFY(!figures.FigureLayers.DiagramGrid);
+    QVERIFY(CountColour(w.Diagram()->LogicalImage(), colours::Silver) > 0);
+    Settle(w);
+    QCOMPARE(CountColour(w.Diagram()->LogicalImage(), colours::Silver), 0);
+    QCOMPARE(PixelAt(w.Diagram()->LogicalImage(), 200, 300), colours::Green);
+
+    // "Verbergen" again keeps it off.
+    w.Form.OFF1->trigger();
+    QVERIFY(!figures.FigureLayers.DiagramGrid);
+    Settle(w);
+    QCOMPARE(CountColour(w.Diagram()->LogicalImage(), colours::Silver), 0);
+}
+
+void TestMainWindow::languageSwitchRewritesCaptionsAndSwapsTrees() {
+    TWindow w;
+    QVERIFY(Exposed(w));
+    auto* pages = w.Get<QTabWidget>("PageControl1");
+    auto* label5 = w.Get<QLabel>("Label5");
+    auto* dutch = w.Get<QTreeWidget>("TreeView1");
+    auto* english = w.Get<QTreeWidget>("TreeViewUK");
+    const int startWidth = label5->width();
+
+    struct TTexts {
+        const char16_t* Title;
+        const char16_t* Tab1;
+        const char16_t* Tab2;
+        const char16_t* Hint1;
+        const char16_t* Hint2;
+        const char16_t* Hint3;
+        const char16_t* Hint4;
+        const char16_t* Label5;
+        const char16_t* On;
+        const char16_t* Off;
+        const char16_t* Box1;
+        const char16_t* Box2;
+        const char16_t* Box3;
+        const char16_t* Box4;
+    };
+    const TTexts inEnglish{u"KS2170 : Mohr\u2019s circle",
+                           u"Stresses",
+                           u"Strains",
+                           u"about",
+                           u"restart",
+                           u"exit",
+                           u"NL",
+                           u"This part is not yet available",
+                           u"Draw",
+                           u"Hide",
+                           u"Actions",
+                           u"Known stresses [MPa]",
+                           u"Mohr\u2019s circle",
+                           u"Explanation"};
+    const TTexts inDutch{u"KS2170 : Tensorkring",
+                         u"Spanningen",
+                         u"Rekken",
+                         u"about",
+                         u"start opnieuw",
+                         u"afsluiten",
+                         u"UK",
+                         u"Dit onderdeel is nong niet beschikbaar",
+                         u"Teken",
+                         u"Verbergen",
+                         u"Acties",
+                         u"Gegeven spanningen [MPa]",
+                         u"Tensorkring",
+                         u"Uitleg"};
+    const auto check = [&](const TTexts& t) {
+        const auto s = [](const char16_t* text) { return QString::fromUtf16(text); };
+        QCOMPARE(w.Form.windowTitle(), s(t.Title));
+        QCOMPARE(pages->tabText(0), s(t.Tab1));
+        QCOMPARE(pages->tabText(1), s(t.Tab2));
+        QCOMPARE(w.Get("SpeedButton1")->toolTip(), s(t.Hint1));
+        QCOMPARE(w.Get("SpeedButton2")->toolTip(), s(t.Hint2));
+        QCOMPARE(w.Get("SpeedButton3")->toolTip(), s(t.Hint3));
+        QCOMPARE(w.Get("SpeedButton4")->toolTip(), s(t.Hint4));
+        QCOMPARE(label5->text(), s(t.Label5));
+        QCOMPARE(label5->size(), label5->sizeHint());
+        QCOMPARE(label5->pos(), QPoint(104, 88));
+        QCOMPARE(w.Form.ON1->text(), s(t.On));
+        QCOMPARE(w.Form.OFF1->text(), s(t.Off));
+        QCOMPARE(w.Get<QGroupBox>("GroupBox1")->title(), s(t.Box1));
+        QCOMPARE(w.Get<QGroupBox>("GroupBox2")->title(), s(t.Box2));
+        QCOMPARE(w.Get<QGroupBox>("GroupBox3")->title(), s(t.Box3));
+        QCOMPARE(w.Get<QGroupBox>("GroupBox4")->title(), s(t.Box4));
+        // Never changed by a switch.
+        QCOMPARE(w.Form.grid1->text(), QStringLiteral("grid"));
+        QCOMPARE(dutch->toolTip(), TreeHint);
+        QCOMPARE(english->toolTip(), TreeHint);
+    };
+
+    // The tree being hidden goes before the other shows: never both at once.
+    int bothVisible = 0;
+    struct TWatcher : QObject {
+        std::function<void()> OnShow;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Show)
+                OnShow();
+            return false;
+        }
+    } watcher;
+    watcher.OnShow = [&] { bothVisible += dutch->isVisible() && english->isVisible(); };
+    dutch->installEventFilter(&watcher);
+    english->installEventFilter(&watcher);
+
+    QTest::mouseClick(w.Get("SpeedButton4"), Qt::LeftButton);
+    QCOMPARE(w.Form.Figures().EnglishMode, 1);
+    check(inEnglish);
+    QVERIFY(english->isVisible());
+    QVERIFY(!dutch->isVisible());
+    QVERIFY(label5->width() != startWidth);
+    // Every entry of the English title with the typographic apostrophe.
+    QVERIFY(w.Form.windowTitle().contains(QChar(0x2019)));
+
+    QTest::mouseClick(w.Get("SpeedButton4"), Qt::LeftButton);
+    QCOMPARE(w.Form.Figures().EnglishMode, 0);
+    check(inDutch);
+    QVERIFY(dutch->isVisible());
+    QVERIFY(!english->isVisible());
+
+    QTest::mouseClick(w.Get("SpeedButton4"), Qt::LeftButton);
+    QCOMPARE(w.Form.Figures().EnglishMode, 1);
+    check(inEnglish);
+    QCOMPARE(bothVisible, 0);
+    QCOMPARE(w.Platform.Beeps, 0);
+    QVERIFY(w.Platform.Modals.empty());
+}
+
+void TestMainWindow::languageSwitchKeepsThePageAndRestartsTheWalkthrough() {
+    TWindow w;
+    QVERIFY(Exposed(w));
+    Settle(w);
+    auto* pages = w.Get<QTabWidget>("PageControl1");
+    TFigures& figures = w.Form.Figures();
+    const std::vector<QTreeWidgetItem*> nl = PreOrder(w.Get<QTreeWidget>("TreeView1"));
+    for (int i = 0; i < 12; ++i)
+        nl[i]->setText(0, nl[i]->text(0) + StepMark);
+    figures.DrawPointED();
+    figures.FigureLayers.Element = true;
+    w.Form.AddExplanation(QStringLiteral("uitleg"));
+    Settle(w);
+
+    // Switching on the strains page keeps that page shown, without a beep.
+    pages->setCurrentIndex(1);
+    QCOMPARE(w.Platform.Beeps, 1);
+    QTest::mouseClick(w.Get("SpeedButton4"), Qt::LeftButton);
+    QCOMPARE(pages->currentIndex(), 1);
+    QCOMPARE(pages->tabText(1), QStringLiteral("Strains"));
+    QCOMPARE(w.Get<QLabel>("Label5")->text(), QStringLiteral("This part is not yet available"));
+    QCOMPARE(w.Platform.Beeps, 1);
+
+    // No step taken any more, blank panels, empty box.
+    for (int i = 0; i < 31; ++i)
+        QVERIFY(!nl[i]->text(0).contains(StepMark));
+    QCOMPARE(figures.FigureLayers, TFigureLayers{});
+    QCOMPARE(w.Get<QPlainTextEdit>("Memo1")->toPlainText(), QString());
+    pages->setCurrentIndex(0);
+    Settle(w);
+    QVERIFY(AllWhite(w.Diagram()->LogicalImage()));
+    QVERIFY(AllWhite(w.Element()->LogicalImage()));
+}
+
+void TestMainWindow::explanationBoxAddsLinesAndScrollsToTop() {
+    TWindow w;
+    QVERIFY(Exposed(w));
+    w.Form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w.Form));
+    auto* memo = w.Get<QPlainTextEdit>("Memo1");
+    auto* tree = w.Get<QTreeWidget>("TreeView1");
+
+    w.Form.ClearMemo();
+    w.Form.AddExplanation(QStringLiteral("eerste regel"));
+    w.Form.AddExplanation(QStringLiteral("tweede regel"));
+    QCOMPARE(memo->toPlainText(), QStringLiteral("eerste regel\ntweede regel"));
+    QCOMPARE(memo->blockCount(), 2);
+    w.Form.ClearMemo();
+    QCOMPARE(memo->toPlainText(), QString());
+
+    // A paragraph far longer than the box, wrapped at word boundaries.
+    QString paragraph;
+    for (int i = 0; i < 60; ++i)
+        paragraph += QStringLiteral("woord%1 ").arg(i);
+    w.Form.AddExplanation(paragraph);
+    QCOMPARE(memo->blockCount(), 1);
+    tree->setFocus();
+    QVERIFY(tree->hasFocus());
+    memo->verticalScrollBar()->setValue(memo->verticalScrollBar()->maximum());
+    QTextCursor end = memo->textCursor();
+    end.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    memo->setTextCursor(end);
+    QVERIFY(memo->verticalScrollBar()->maximum() > 0);
+
+    w.Form.ScrollMemoToTop();
+    QVERIFY(memo->hasFocus());
+    QVERIFY(!tree->hasFocus());
+    QCOMPARE(memo->textCursor().position(), 0);
+    QVERIFY(!memo->textCursor().hasSelection());
+    QCOMPARE(memo->verticalScrollBar()->value(), 0);
+}
+
+void TestMainWindow::treeClickActsOnTheClickedRow() {
+    TWindow w;
+    QVERIFY(Exposed(w));
+    auto* tree = w.Get<QTreeWidget>("TreeView1");
+    const std::vector<QTreeWidgetItem*> nodes = PreOrder(tree);
+    const auto clickRow = [&](QTreeWidgetItem* item) {
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
+    };
+
+    // The second topic first: refused through the information box, but it opens.
+    clickRow(nodes[2]);
+    QCOMPARE(tree->currentItem(), nodes[2]);
+    QCOMPARE(w.Platform.Informations, QStringList{QStringLiteral("Geen sprongen maken in de lijst !")});
+    QVERIFY(nodes[2]->isExpanded());
+    QVERIFY(!nodes[2]->text(0).contains(StepMark));
+
+    // The first topic is taken: marked, explained, the sample drawn.
+    clickRow(nodes[0]);
+    QCOMPARE(tree->currentItem(), nodes[0]);
+    QCOMPARE(nodes[0]->text(0), QStringLiteral("spanningen op vlakjes") + StepMark);
+    QVERIFY(!w.Get<QPlainTextEdit>("Memo1")->toPlainText().isEmpty());
+    QVERIFY(w.Form.Figures().FigureLayers.Element);
+    QCOMPARE(w.Platform.Informations.size(), 1);
+
+    // The English tree answers in English.
+    QTest::mouseClick(w.Get("SpeedButton4"), Qt::LeftButton);
+    auto* english = w.Get<QTreeWidget>("TreeViewUK");
+    const std::vector<QTreeWidgetItem*> en = PreOrder(english);
+    QTest::mouseClick(english->viewport(), Qt::LeftButton, {}, english->visualItemRect(en[17]).center());
+    QCOMPARE(w.Platform.Informations.last(), QStringLiteral("No jumps allowed in the list !"));
+    QTest::mouseClick(english->viewport(), Qt::LeftButton, {}, english->visualItemRect(en[0]).center());
+    QCOMPARE(en[0]->text(0), QStringLiteral("stresses on faces") + StepMark);
+    QVERIFY(!nodes[0]->text(0).contains(StepMark));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_app_mainwindow.moc"
