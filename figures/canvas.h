@@ -2,6 +2,8 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -80,29 +82,48 @@ using FontFamilyProvider = std::function<QStringList()>;
 void SetFontFamilyProvider(FontFamilyProvider provider); // empty provider: the real font database
 QStringList InstalledFontFamilies();
 
+// Maps "MS Sans Serif" and its relatives to the close sans fonts of RenderFont for every QFont of
+// the process, widgets included. Idempotent; RenderFont calls it itself.
+void InstallFontSubstitutions();
+
 // The QFont that renders a canvas font: "MS Sans Serif" and friends are mapped to a close sans
 // font installed here, at the same pixel height, without antialiasing.
 QFont RenderFont(const TCanvasFont& font);
 
 // One drawing surface with pen, brush, font and current position, drawing with the geometry of a
-// classic desktop canvas. Pixel conventions (all coordinates are logical pixels of the panel):
+// classic desktop canvas. Pixel conventions (all coordinates are logical pixels of the panel; on a
+// device with a device pixel ratio every logical pixel covers its block of device pixels):
 //
-//  - No antialiasing, anywhere.
-//  - LineTo(x2, y2) from (x1, y1) sets the pixels of the segment but not its end pixel (x2, y2):
-//    that one belongs to the next segment. Wide pens (width > 1) draw a solid line of that width
-//    with round ends, end pixel included.
+//  - No antialiasing, anywhere; every primitive is rasterised here into whole logical pixels, so
+//    the result does not depend on the paint engine's own rules.
+//  - LineTo(x2, y2) from (x1, y1) sets one pixel per step along the longer axis (x when both are
+//    equal); the other coordinate is the exact one rounded half up, so a segment covers the same
+//    pixels in either direction. The end pixel (x2, y2) is not set: it belongs to the next
+//    segment. The current position moves to (x2, y2).
+//  - Wide pens (width > 1) stamp a round tip of that diameter on every pixel of the segment, end
+//    pixel included: round ends and joins. An even width has no centre pixel and reaches one pixel
+//    further up and left (width 2 is the 2x2 block above and left of the line's pixel).
 //  - A dashed, dotted or dash-dot pen wider than one pixel draws a solid line.
-//  - Gaps of a styled 1-pixel line are filled with the brush colour when the brush is solid and
-//    left untouched when it is clear.
-//  - Ellipse(l, t, r, b): the outline runs through the pixels l..r and t..b inclusive, so
-//    Ellipse(197, 197, 203, 203) is a 7x7 dot centred on (200, 200). Filled with the brush
-//    (nothing when clear), outlined with the pen.
-//  - Polygon: closed from its last vertex to its first, filled with the brush (nothing when clear),
-//    outlined with the pen through the vertices.
-//  - TextOut(x, y, s): top-left corner of the text box at (x, y), in the font colour; the box is
-//    filled with the brush colour when the brush is solid.
+//  - Styled 1-pixel pens count pixels along the longer axis, starting afresh at every LineTo:
+//    dash 18 on 6 off, dot 3 on 3 off, dash-dot 9 on 6 off 3 on 6 off. The gaps are filled with the
+//    brush colour when the brush is solid and left untouched when it is clear.
+//  - Ellipse(l, t, r, b): a pixel is inside when its centre lies inside the ellipse through the outer
+//    edges of the pixels l..r and t..b, so the outline touches columns l and r and rows t and b
+//    exactly and is symmetric about the centre: Ellipse(197, 197, 203, 203) is a 7x7 dot centred
+//    on (200, 200). A 1-pixel outline is the rim of that disc (8-connected, one pixel thick); a
+//    pen of width w draws a band w pixels thick across the ring, (w - 1) / 2 of them outside the
+//    rim, so width 2 stays inside the box. Filled with the brush (nothing when clear); a styled
+//    1-pixel outline runs its pattern counter-clockwise from the rightmost pixel.
+//  - Polygon: closed from its last vertex to its first; the pixels whose centres lie inside
+//    (even-odd) are filled with the brush (nothing when clear), then the edges are stroked as
+//    consecutive LineTo segments, the dash pattern running on from edge to edge.
+//  - TextOut(x, y, s): top-left corner of the text box at (x, y); the box is as wide as the text's
+//    advance and as high as the font's ascent plus descent, and is filled with the brush colour
+//    when the brush is solid. The text is in the font colour. The current position moves to the
+//    end of the text, (x + width, y).
 //  - Everything is clipped to the panel; (0, 0) is its top-left pixel, so a point at (90, 240) on a
-//    240-pixel panel lies on the first row below it and is not drawn.
+//    240-pixel panel lies on the first row below it and is not drawn. Far-away coordinates are
+//    harmless.
 class TCanvas {
 public:
     // Draws on the given paint device (a QImage for the panels and tests, any QPaintDevice for
@@ -128,11 +149,15 @@ public:
     // colour to white (turning a clear brush solid). The pen is kept.
     void EraseForRepaint(const TCanvasFont& panelFont);
 
+    // Width and height of the box TextOut would fill for this text in the current font.
+    QSize TextExtent(const QString& text) const;
+
     // Called after every drawing operation, so a panel can present its backing image at once.
     std::function<void()> Changed;
 
 private:
     void notify();
+    QRect clipRect() const;
 
     QPaintDevice* device_;
     QSize size_;
