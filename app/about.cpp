@@ -1,0 +1,57 @@
+#include "about.h"
+
+#include "pictures.h"
+#include "ui_aboutform.h"
+
+#include <QHideEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QWindow>
+
+constexpr int FormFontHeight = 10;
+constexpr int LabelFontHeight = 12;
+// The designed size includes the window frame.
+constexpr QSize OuterSize(445, 166);
+
+TAboutForm::TAboutForm(QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      ui(std::make_unique<Ui::AboutForm>()) {
+    ui->setupUi(this);
+
+    setFont(mohr::DialogFont(FormFontHeight));
+    for (QLabel* label : {ui->Label1, ui->Label2, ui->Label3, ui->Label4})
+        label->setFont(mohr::DialogFont(LabelFontHeight, true));
+
+    const QImage logo = mohr::LogoImage();
+    if (!logo.isNull())
+        ui->Image1->setPixmap(QPixmap::fromImage(logo));
+
+    ui->BitBtn1->setIcon(QIcon(QStringLiteral(":/pictures/ok.xpm")));
+    connect(ui->BitBtn1, &QPushButton::clicked, this, &TAboutForm::BitBtn1Click);
+
+    // The first showing gets the designed outer size; later showings keep what the user made of it.
+    mohr::KeepCentredWhenShown(this, [this] {
+        if (!firstShowing_)
+            return;
+        const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+        resize(OuterSize.shrunkBy(frame));
+    });
+}
+
+TAboutForm::~TAboutForm() = default;
+
+void TAboutForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    ui->BitBtn1->setFocus(Qt::OtherFocusReason);
+}
+
+void TAboutForm::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    if (!event->spontaneous())
+        firstShowing_ = false;
+}
+
+void TAboutForm::BitBtn1Click() {
+    accept();
+}

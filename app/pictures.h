@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QFont>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace mohr {
+
+// The maker's logo (":/logo.jpg", 768 x 300), decoded with libjpeg; a null image when it is missing
+// or unreadable, so that the picture boxes simply stay empty.
+QImage LogoImage();
+
+// A tool-button picture stored as two 16 x 16 looks side by side (normal left, disabled right). The
+// colour of the bottom-left pixel is transparent. The icon carries both looks as QIcon::Normal and
+// QIcon::Disabled pixmaps; a missing resource gives a null icon.
+QIcon TwoStatePicture(const QString& resource);
+
+// The 38 x 54 language-button picture (Dutch flag above the UK flag), white (its bottom-left pixel
+// colour) transparent.
+QPixmap FlagsPicture();
+
+// The 32 x 32, 16-colour program icon: a safety helmet above a rolled drawing.
+QIcon WindowIcon();
+
+// Makes a copy of the picture in which every pixel of the colour of its bottom-left pixel is
+// transparent.
+QImage WithTransparentBottomLeft(const QImage& picture);
+
+// Places a top-level window so that its outer frame is centred on the available desktop of its
+// screen (the primary screen when it has none yet).
+void CentreOnDesktop(QWidget* window);
+
+// Centres the window on the desktop each time it is shown. A window manager tells the size of its
+// frame only once it has mapped the window, so the placement is done again when the window is first
+// exposed after each showing. `beforeCentring`, when given, runs before every centring (to size the
+// window by its frame, for instance).
+void KeepCentredWhenShown(QWidget* window, std::function<void()> beforeCentring = {});
+
+// The sans font that stands in for the dialogs' "MS Sans Serif" here: an installed family of similar
+// metrics, at the given character height in pixels. Smoothed: without it, hinting thins the small bold
+// labels down to regular strokes.
+QFont DialogFont(int pixelHeight, bool bold = false);
+
+} // namespace mohr

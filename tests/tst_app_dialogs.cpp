@@ -1,0 +1,305 @@
+// The check dialog and the about dialog: layout, texts, fonts, colours, and how they close.
+#include "Check.h"
+#include "about.h"
+
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+constexpr QRgb Navy = qRgb(0, 0, 128);
+constexpr QRgb White = qRgb(255, 255, 255);
+
+struct TControlRow {
+    const char* Name;
+    QRect Geometry;
+};
+
+// Navy text, smoothed at its edges against the white form: red and green equal, well below blue.
+bool NavyInk(QRgb c) {
+    return qRed(c) == qGreen(c) && qBlue(c) - qRed(c) >= 64;
+}
+
+template <typename T> T* Child(QWidget* dialog, const char* name) {
+    return dialog->findChild<T*>(QString::fromLatin1(name));
+}
+
+int CountPixels(const QImage& image, const QRect& rect, auto predicate) {
+    int n = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            n += predicate(image.pixel(x, y)) ? 1 : 0;
+    return n;
+}
+
+// The four maker's labels: navy, bold, the given character height, a text that fits its box, and
+// navy pixels actually painted inside the box.
+void CheckMakersLabels(QWidget* dialog, int pixelHeight) {
+    const QImage shot = dialog->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (const char* name : {"Label1", "Label2", "Label3", "Label4"}) {
+        auto* label = Child<QLabel>(dialog, name);
+        QVERIFY2(label, name);
+        QVERIFY(!label->text().trimmed().isEmpty());
+        QCOMPARE(label->font().pixelSize(), pixelHeight);
+        QVERIFY(label->font().bold());
+        QCOMPARE(label->palette().color(QPalette::WindowText).rgb(), Navy);
+        const QFontMetrics metrics(label->font());
+        QVERIFY2(metrics.horizontalAdvance(label->text()) <= label->width(), name);
+        // The text's ink, drawn from the box's top, ends inside the box: nothing is cut off.
+        QVERIFY2(metrics.ascent() + metrics.tightBoundingRect(label->text()).bottom() < label->height(),
+                 name);
+        const int navy = CountPixels(shot, label->geometry(), NavyInk);
+        QVERIFY2(navy > 40, name);
+    }
+    // The four texts are the maker's: one institution, one faculty, one section, one notice.
+    QVERIFY(Child<QLabel>(dialog, "Label4")->text().contains(QChar(0x00A9)));
+}
+
+// The stretched logo shows its colours in the picture box.
+void CheckLogoBox(QWidget* dialog) {
+    auto* image = Child<QLabel>(dialog, "Image1");
+    QVERIFY(image);
+    QVERIFY(image->hasScaledContents());
+    QCOMPARE(image->pixmap().size(), QSize(768, 300));
+    const QImage shot = dialog->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const int yellow = CountPixels(shot, image->geometry(),
+                                   [](QRgb c) { return qRed(c) > 200 && qGreen(c) > 160 && qBlue(c) < 100; });
+    const int red = CountPixels(shot, image->geometry(),
+                                [](QRgb c) { return qRed(c) > 150 && qGreen(c) < 80 && qBlue(c) < 90; });
+    QVERIFY(yellow > 50);
+    QVERIFY(red > 10);
+}
+
+void CheckCentred(QWidget* dialog) {
+    const QRect desktop = dialog->screen()->availableGeometry();
+    const QPoint offset = dialog->frameGeometry().center() - desktop.center();
+    QVERIFY2(std::abs(offset.x()) <= 1 && std::abs(offset.y()) <= 1,
+             qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
+}
+
+} // namespace
+
+class TestDialogs : public QObject {
+    Q_OBJECT
+private slots:
+    void checkFormLayout();
+    void checkFormTextsAndLook();
+    void checkFormFocusOrder();
+    void checkFormClosesByButtonOrCloseBox();
+    void checkFormModalRunEndsEitherWay();
+    void aboutFormLayout();
+    void aboutFormTextsAndLook();
+    void aboutFormIsSizeableAndKeepsItsSize();
+    void aboutFormClosesByButtonOrCloseBox();
+};
+
+void TestDialogs::checkFormLayout() {
+    TCheckForm form;
+    QCOMPARE(form.objectName(), QStringLiteral("CheckForm"));
+    QCOMPARE(form.windowTitle(), QStringLiteral("CheckForm"));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(form.size(), QSize(441, 187));
+    QCOMPARE(form.minimumSize(), QSize(441, 187));
+    QCOMPARE(form.maximumSize(), QSize(441, 187));
+    QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!(form.windowFlags() & Qt::WindowMinimizeButtonHint));
+    QVERIFY(form.windowFlags() & Qt::WindowCloseButtonHint);
+    CheckCentred(&form);
+
+    const TControlRow rows[] = {
+        {"Image1", QRect(9, 9, 128, 49)},    {"Label1", QRect(10, 73, 209, 16)},
+        {"Label3", QRect(258, 25, 117, 16)}, {"Label2", QRect(258, 48, 158, 16)},
+        {"Label4", QRect(258, 73, 168, 16)}, {"BitBtn1", QRect(272, 146, 161, 32)},
+        {"Memo1", QRect(9, 96, 424, 49)},
+    };
+    for (const auto& row : rows) {
+        auto* control = Child<QWidget>(&form, row.Name);
+        QVERIFY2(control, row.Name);
+        QCOMPARE(control->parentWidget(), &form);
+        QCOMPARE(control->geometry(), row.Geometry);
+    }
+}
+
+void TestDialogs::checkFormTextsAndLook() {
+    TCheckForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+    QCOMPARE(form.font().pixelSize(), 13);
+    // White form: the empty strip under the memo left of the button.
+    const QImage shot = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(CountPixels(shot, QRect(0, 150, 260, 37), [](QRgb c) { return c != White; }), 0);
+
+    CheckMakersLabels(&form, 15);
+    CheckLogoBox(&form);
+
+    auto* button = Child<QPushButton>(&form, "BitBtn1");
+    QCOMPARE(button->text(), QStringLiteral("Programma afsluiten"));
+    const QImage cross = button->icon().pixmap(QSize(16, 16)).toImage();
+    QVERIFY(!cross.isNull());
+    QVERIFY(CountPixels(cross, cross.rect(), [](QRgb c) {
+                return qAlpha(c) == 255 && qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60;
+            }) > 20);
+
+    auto* memo = Child<QPlainTextEdit>(&form, "Memo1");
+    QVERIFY(memo->isReadOnly());
+    QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(memo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(memo->font().pixelSize(), 13);
+    QCOMPARE(memo->toPlainText(),
+             QStringLiteral("Dit programma vereist een minimale schermresolutie van 800x600.\n"
+                            "Wijzig de instellingen van het beeldscherm en herstart dit "
+                            "programma."));
+    QCOMPARE(memo->document()->blockCount(), 2);
+    // Both lines show whole, without wrapping, in the memo's box.
+    const QFontMetrics metrics(memo->font());
+    for (const QString& line : memo->toPlainText().split(QLatin1Char('\n')))
+        QVERIFY(metrics.horizontalAdvance(line) < memo->viewport()->width());
+    QVERIFY(2 * metrics.lineSpacing() <= memo->viewport()->height());
+}
+
+void TestDialogs::checkFormFocusOrder() {
+    TCheckForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    auto* button = Child<QPushButton>(&form, "BitBtn1");
+    auto* memo = Child<QPlainTextEdit>(&form, "Memo1");
+    QTRY_COMPARE(QApplication::focusWidget(), button);
+    QTest::keyClick(&form, Qt::Key_Tab);
+    QTRY_COMPARE(QApplication::focusWidget(), memo);
+    // The memo takes Tab as focus movement only (it is read-only), back to the button.
+    QTest::keyClick(memo, Qt::Key_Tab);
+    QTRY_COMPARE(QApplication::focusWidget(), button);
+}
+
+void TestDialogs::checkFormClosesByButtonOrCloseBox() {
+    QPointer<TCheckForm> form = new TCheckForm;
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form));
+    QTest::mouseClick(Child<QPushButton>(form, "BitBtn1"), Qt::LeftButton);
+    QVERIFY(!form->isVisible());
+    QCOMPARE(form->result(), int(QDialog::Rejected));
+
+    // Shown again it is the same window, centred again; the close box only hides it as well.
+    form->move(0, 0);
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form));
+    CheckCentred(form);
+    QVERIFY(form->close());
+    QVERIFY(!form->isVisible());
+    QCoreApplication::processEvents();
+    QVERIFY(!form.isNull());
+    delete form;
+}
+
+void TestDialogs::checkFormModalRunEndsEitherWay() {
+    TCheckForm form;
+    // By the button.
+    QTimer::singleShot(0, &form, [&form] { Child<QPushButton>(&form, "BitBtn1")->click(); });
+    QCOMPARE(form.exec(), int(QDialog::Rejected));
+    QVERIFY(!form.isVisible());
+    // By the close box.
+    QTimer::singleShot(0, &form, [&form] { form.close(); });
+    QCOMPARE(form.exec(), int(QDialog::Rejected));
+    QVERIFY(!form.isVisible());
+    // By Escape.
+    QTimer::singleShot(0, &form, [&form] { QTest::keyClick(&form, Qt::Key_Escape); });
+    QCOMPARE(form.exec(), int(QDialog::Rejected));
+    QVERIFY(!form.isVisible());
+}
+
+void TestDialogs::aboutFormLayout() {
+    TAboutForm form;
+    QCOMPARE(form.objectName(), QStringLiteral("AboutForm"));
+    QCOMPARE(form.windowTitle(), QStringLiteral("About"));
+    QVERIFY(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(form.windowFlags() & Qt::WindowMaximizeButtonHint);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(form.frameGeometry().size(), QSize(445, 166));
+    CheckCentred(&form);
+
+    const TControlRow rows[] = {
+        {"Image1", QRect(7, 7, 104, 40)},    {"Label1", QRect(8, 59, 173, 13)},
+        {"Label4", QRect(210, 59, 175, 13)}, {"Label2", QRect(210, 39, 130, 13)},
+        {"Label3", QRect(210, 20, 96, 13)},  {"BitBtn1", QRect(208, 80, 53, 25)},
+    };
+    for (const auto& row : rows) {
+        auto* control = Child<QWidget>(&form, row.Name);
+        QVERIFY2(control, row.Name);
+        QCOMPARE(control->parentWidget(), &form);
+        QCOMPARE(control->geometry(), row.Geometry);
+    }
+    QVERIFY(!Child<QWidget>(&form, "Memo1"));
+}
+
+void TestDialogs::aboutFormTextsAndLook() {
+    TAboutForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(form.font().pixelSize(), 10);
+    const QImage shot = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(CountPixels(shot, QRect(0, 110, form.width(), form.height() - 110),
+                         [](QRgb c) { return c != White; }),
+             0);
+    CheckMakersLabels(&form, 12);
+    CheckLogoBox(&form);
+
+    // The same maker's texts on both dialogs.
+    TCheckForm check;
+    for (const char* name : {"Label1", "Label2", "Label3", "Label4"})
+        QCOMPARE(Child<QLabel>(&form, name)->text(), Child<QLabel>(&check, name)->text());
+
+    auto* button = Child<QPushButton>(&form, "BitBtn1");
+    QCOMPARE(button->text(), QStringLiteral("OK"));
+    QVERIFY(button->isDefault());
+    const QImage tick = button->icon().pixmap(QSize(16, 16)).toImage();
+    QVERIFY(CountPixels(tick, tick.rect(), [](QRgb c) {
+                return qAlpha(c) == 255 && qGreen(c) > 100 && qRed(c) < 60 && qBlue(c) < 60;
+            }) > 15);
+}
+
+void TestDialogs::aboutFormIsSizeableAndKeepsItsSize() {
+    TAboutForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(form.minimumSize() != form.maximumSize());
+    form.resize(600, 300);
+    QCOMPARE(form.size(), QSize(600, 300));
+    // The controls keep their places.
+    QCOMPARE(Child<QWidget>(&form, "BitBtn1")->geometry(), QRect(208, 80, 53, 25));
+    form.hide();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(form.size(), QSize(600, 300));
+    CheckCentred(&form);
+}
+
+void TestDialogs::aboutFormClosesByButtonOrCloseBox() {
+    TAboutForm form;
+    QTimer::singleShot(0, &form,
+                       [&form] { QTest::mouseClick(Child<QPushButton>(&form, "BitBtn1"), Qt::LeftButton); });
+    QCOMPARE(form.exec(), int(QDialog::Accepted));
+    QVERIFY(!form.isVisible());
+    QTimer::singleShot(0, &form, [&form] { form.close(); });
+    QCOMPARE(form.exec(), int(QDialog::Rejected));
+    QVERIFY(!form.isVisible());
+    // Enter presses the default OK button.
+    QTimer::singleShot(0, &form, [&form] { QTest::keyClick(&form, Qt::Key_Return); });
+    QCOMPARE(form.exec(), int(QDialog::Accepted));
+    QVERIFY(!form.isVisible());
+}
+
+QTEST_MAIN(TestDialogs)
+#include "tst_app_dialogs.moc"
