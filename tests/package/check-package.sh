@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# The Debian package, end to end without touching this machine: cpack builds it from the build folder,
+# its control fields and file list are checked, it is unpacked into a scratch root where its desktop
+# entry and metainfo are validated and the menu entry's command is started, and it is installed into
+# and removed from a second scratch root with a dpkg database of its own.
+# Usage: check-package.sh BUILD_DIR. Exit 77 (skipped) when a needed tool is missing.
+set -euo pipefail
+
+build=${1:?usage: check-package.sh BUILD_DIR}
+app_id=org.mohrwalk.MohrWalk
+
+skip() {
+    echo "SKIPPED: $*"
+    exit 77
+}
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+for tool in cpack dpkg dpkg-deb dpkg-shlibdeps fakeroot desktop-file-validate appstreamcli timeout; do
+    command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/install-deps installs it)"
+done
+[[ -f $build/CPackConfig.cmake ]] || fail "no CPackConfig.cmake in $build"
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+# --- build the package -----------------------------------------------------------------------------
+if ! cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log" 2>&1; then
+    cat "$scratch/cpack.log" >&2
+    fail "cpack did not make the package"
+fi
+shopt -s nullglob
+debs=("$scratch"/out/*.deb)
+[[ ${#debs[@]} -eq 1 ]] || fail "expected one .deb, found ${#debs[@]}"
+deb=${debs[0]}
+echo "package: $(basename "$deb")"
+
+# --- control fields --------------------------------------------------------------------------------
+field() { dpkg-deb -f "$deb" "$1"; }
+[[ $(field Package) == mohrwalk ]] || fail "package name is '$(field Package)'"
+[[ $(field Section) == education ]] || fail "section is '$(field Section)'"
+[[ $(field Architecture) == "$(dpkg --print-architecture)" ]] || fail "architecture is '$(field Architecture)'"
+depends=$(field Depends)
+echo "depends: $depends"
+# The libraries the two programs load, found by dpkg-shlibdeps, and the fonts the panels draw with.
+for dependency in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libjpeg62-turbo fonts-liberation2; do
+    tr ',|' '\n\n' <<<"$depends" | awk '{print $1}' | grep -qxF "$dependency" || fail "Depends lacks $dependency"
+done
+
+# --- the files it holds ------------------------------------------------------------------------------
+expected=(
+    ./usr/bin/mohrwalk
+    ./usr/bin/mohrwalk-figures
+    ./usr/share/applications/$app_id.desktop
+    ./usr/share/metainfo/$app_id.metainfo.xml
+    ./usr/share/icons/hicolor/32x32/apps/$app_id.png
+    ./usr/share/icons/hicolor/scalable/apps/$app_id.svg
+)
+dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sort >"$scratch/files"
+printf '%s\n' "${expected[@]}" | sort >"$scratch/expected"
+if ! diff -u "$scratch/expected" "$scratch/files"; then
+    fail "the package holds other files than expected"
+fi
+
+# --- unpacked: metadata, icons, menu entry -----------------------------------------------------------
+root=$scratch/root
+dpkg-deb -x "$deb" "$root"
+desktop=$root/usr/share/applications/$app_id.desktop
+metainfo=$root/usr/share/metainfo/$app_id.metainfo.xml
+[[ -x $root/usr/bin/mohrwalk && -x $root/usr/bin/mohrwalk-figures ]] || fail "the programs are not executable"
+desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the desktop file"
+appstreamcli validate --no-net "$metainfo" || fail "appstreamcli rejects the metainfo"
+grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
+    fail "the metainfo does not launch $app_id.desktop"
+grep -qx 'Categories=.*Education;.*' "$desktop" || fail "the desktop entry is not in Education"
+grep -q '^Name\[nl\]=' "$desktop" && grep -q '^Comment\[nl\]=' "$desktop" || fail "no Dutch name or comment"
+icon=$(sed -n 's/^Icon=//p' "$desktop")
+[[ $icon == "$app_id" ]] || fail "Icon is '$icon'"
+# PNG header: the width and height are the big-endian words at bytes 16 and 20.
+size=$(od -An -tx1 -j16 -N8 "$root/usr/share/icons/hicolor/32x32/apps/$icon.png" | tr -d ' \n')
+[[ $size == 0000002000000020 ]] || fail "the 32x32 icon is not 32 x 32 pixels ($size)"
+grep -q '<svg' "$root/usr/share/icons/hicolor/scalable/apps/$icon.svg" || fail "the scalable icon is no SVG"
+
+# The menu entry's command, found on the PATH of the unpacked package, starts the program and keeps
+# it running (it has no command line of its own to give it an easy way out).
+exec_line=$(sed -n 's/^Exec=//p' "$desktop")
+[[ $exec_line == mohrwalk ]] || fail "Exec is '$exec_line'"
+set +e
+PATH="$root/usr/bin:$PATH" QT_QPA_PLATFORM=offscreen timeout 4 sh -c "exec $exec_line" >"$scratch/run.log" 2>&1
+status=$?
+set -e
+if [[ $status -ne 124 ]]; then
+    cat "$scratch/run.log" >&2
+    fail "the program from the menu entry ended by itself with status $status instead of running"
+fi
+
+# --- installed and removed with dpkg, in a root of its own ---------------------------------------------
+target=$scratch/target
+admin=$target/var/lib/dpkg
+mkdir -p "$admin/info" "$admin/updates" "$admin/triggers"
+touch "$admin/status" "$admin/available"
+dpkg_root=(dpkg --root="$target" --log=/dev/null --force-not-root --force-depends --force-script-chrootless)
+"${dpkg_root[@]}" -i "$deb" >"$scratch/install.log" 2>&1 || {
+    cat "$scratch/install.log" >&2
+    fail "dpkg could not install the package"
+}
+[[ $("${dpkg_root[@]}" -s mohrwalk | sed -n 's/^Status: //p') == "install ok installed" ]] ||
+    fail "dpkg does not list the package as installed"
+for file in "${expected[@]}"; do
+    [[ -f $target/${file#./} ]] || fail "installed package lacks ${file#./}"
+done
+"${dpkg_root[@]}" --purge mohrwalk >"$scratch/remove.log" 2>&1 || {
+    cat "$scratch/remove.log" >&2
+    fail "dpkg could not remove the package"
+}
+left=$(find "$target" -mindepth 1 -not -path "$admin" -not -path "$admin/*" -not -type d)
+[[ -z $left ]] || fail "files left after removal: $left"
+left=$(find "$target" -mindepth 1 -type d -not -path "$target/var" -not -path "$target/var/lib" \
+    -not -path "$admin" -not -path "$admin/*")
+[[ -z $left ]] || fail "folders left after removal: $left"
+
+echo "package ok"
