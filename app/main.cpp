@@ -1,5 +1,6 @@
 #include "main.h"
 
+#include "accessibility.h"
 #include "paintbox.h"
 #include "pictures.h"
 #include "platform.h"
@@ -62,6 +63,7 @@ TMainForm::TMainForm(TPlatform* platform, QWidget* parent)
 
     FormCreate();
     connectHandlers();
+    UpdateAccessibility(this, *figures_);
 }
 
 TMainForm::~TMainForm() {
@@ -308,6 +310,7 @@ void TMainForm::ON1Click() {
         figures_->FigureLayers.DiagramGrid = true;
     ui_->PaintBox1->show();
     PaintBox1Paint();
+    UpdateAccessibility(this, *figures_);
 }
 
 void TMainForm::OFF1Click() {
@@ -316,14 +319,17 @@ void TMainForm::OFF1Click() {
         figures_->FigureLayers.DiagramGrid = false;
     ui_->PaintBox1->show();
     PaintBox1Paint();
+    UpdateAccessibility(this, *figures_);
 }
 
 void TMainForm::TreeView1Click() {
     HandleStepClick(*this, ui_->TreeView1, TStepLanguage::Dutch);
+    UpdateAccessibility(this, *figures_);
 }
 
 void TMainForm::TreeViewUKClick() {
     HandleStepClick(*this, ui_->TreeViewUK, TStepLanguage::English);
+    UpdateAccessibility(this, *figures_);
 }
 
 void TMainForm::ResetWalkthrough() {
@@ -336,6 +342,7 @@ void TMainForm::ResetWalkthrough() {
     ui_->PaintBox1->show();
     ui_->PaintBox2->hide();
     ui_->PaintBox2->show();
+    UpdateAccessibility(this, *figures_);
 }
 
 void TMainForm::ToggleLanguage() {
@@ -368,6 +375,7 @@ void TMainForm::ToggleLanguage() {
     if (leaving->isVisibleTo(this))
         leaving->hide();
     coming->show();
+    UpdateAccessibility(this, *figures_);
 }
 
 void TMainForm::ClearMemo() {
