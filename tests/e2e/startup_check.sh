@@ -131,7 +131,7 @@ else
     # Exit through the exit button.
     xdotool mousemove --sync --window "$main" 769 101 click 1
     program_status
-    [[ $status == 0 ]] || fail "the exit button did not end the program cleanly (status $status)"
+    [[ $status == 0 ]] || { fail "the exit button did not end the program cleanly (status $status)"; cat "$work/program.log"; }
 fi
 stop_server
 
@@ -156,7 +156,7 @@ check_narrow_screen() {
             xdotool key --clearmodifiers alt+F4
         fi
         program_status
-        [[ $status == 0 ]] || fail "the program did not end cleanly after the warning (status $status)"
+        [[ $status == 0 ]] || { fail "the program did not end cleanly after the warning (status $status)"; cat "$work/program.log"; }
     fi
     stop_server
 }
