@@ -176,6 +176,7 @@ private slots:
     void restartClearsEverythingAndRepaintsAfterTheHandler();
     void refreshReplaysTheSetLayers();
     void formPaintReplaysBothPanels();
+    void stepClicksStopAtThePageAndLeaveTheLookAlone();
     void gridEntriesSwitchTheGridLayer();
     void languageSwitchRewritesCaptionsAndSwapsTrees();
     void languageSwitchKeepsThePageAndRestartsTheWalkthrough();
@@ -603,6 +604,60 @@ void TestMainWindow::formPaintReplaysBothPanels() {
     QVERIFY(!AllWhite(w.Element()->LogicalImage()));
 }
 
+// Counts the paint events that reach one widget.
+class TPaintCounter : public QObject {
+public:
+    explicit TPaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int Paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        Paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+void TestMainWindow::stepClicksStopAtThePageAndLeaveTheLookAlone() {
+    TWindow w;
+    QVERIFY(Exposed(w));
+    Settle(w);
+    auto* pages = w.Get<QTabWidget>("PageControl1");
+    auto* tree = w.Get<QTreeWidget>("TreeView1");
+    const std::vector<QTreeWidgetItem*> nodes = PreOrder(tree);
+    const auto clickRow = [&](QTreeWidgetItem* item) {
+        tree->scrollToItem(item);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
+        Settle(w);
+    };
+    // The first click brings the focus into the page, which repaints the tab bar once.
+    clickRow(nodes[0]);
+
+    // The clicks repaint the tree, the explanation and the panels, but not the window beneath them.
+    TPaintCounter formPaints(&w.Form);
+    for (int i = 1; i <= 6; ++i)
+        clickRow(nodes[static_cast<size_t>(i)]);
+    QCOMPARE(formPaints.Paints, 0);
+    QCOMPARE(PixelAt(w.Diagram()->LogicalImage(), 340, 200), colours::Black); // the axes cross
+    QVERIFY(CountColour(w.Diagram()->LogicalImage(), colours::Silver) > 0);   // the grid
+
+    // The window's own area still paints itself.
+    w.Form.update();
+    QTRY_VERIFY(formPaints.Paints > 0);
+
+    // The opaque pages paint what the transparent ones showed of the page control's pane.
+    for (int index : {0, 1}) {
+        pages->setCurrentIndex(index);
+        const QImage opaque = w.Form.grab().toImage();
+        QWidget* page = pages->widget(index);
+        page->setAttribute(Qt::WA_OpaquePaintEvent, false);
+        for (QObject* child : page->children())
+            if (!child->isWidgetType())
+                page->removeEventFilter(child);
+        const QImage transparent = w.Form.grab().toImage();
+        QVERIFY2(opaque == transparent, qPrintable(QString::number(index)));
+    }
+}
+
 void TestMainWindow::gridEntriesSwitchTheGridLayer() {
     TWindow w;
     QVERIFY(Exposed(w));
@@ -789,6 +844,9 @@ void TestMainWindow::languageSwitchKeepsThePageAndRestartsTheWalkthrough() {
     Settle(w);
     QVERIFY(AllWhite(w.Diagram()->LogicalImage()));
     QVERIFY(AllWhite(w.Element()->LogicalImage()));
+    // Back on the stresses page only the English tree shows, although the switch happened elsewhere.
+    QVERIFY(w.Get("TreeViewUK")->isVisible());
+    QVERIFY(!w.Get("TreeView1")->isVisible());
 }
 
 void TestMainWindow::explanationBoxAddsLinesAndScrollsToTop() {
