@@ -19,19 +19,7 @@ done
 have_openbox=0
 command -v openbox >/dev/null 2>&1 && have_openbox=1
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null
-    done
-    for pid in "${pids[@]}"; do
-        wait "$pid" 2>/dev/null
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/x11-common.sh"
 
 failures=0
 fail() {
@@ -39,20 +27,6 @@ fail() {
     failures=$((failures + 1))
 }
 
-# Polls a command every 0.1 s until it succeeds or the number of seconds runs out.
-wait_for() {
-    local seconds=$1
-    shift
-    local tries=$((seconds * 10))
-    while ((tries-- > 0)); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-display_ready() { [[ -s $work/display ]] && xdpyinfo -display ":$(cat "$work/display")" >/dev/null 2>&1; }
-wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 find_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
 window_shown() { [[ -n $(find_window "$1") ]]; }
 process_gone() { ! kill -0 "$1" 2>/dev/null; }

@@ -23,33 +23,7 @@ done
 "$python" -c "import gi; gi.require_version('Atspi', '2.0'); from gi.repository import Atspi" 2>/dev/null ||
     skip "the Atspi introspection data for python3 (gir1.2-atspi-2.0, python3-gi) is not installed"
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null
-    done
-    for pid in "${pids[@]}"; do
-        wait "$pid" 2>/dev/null
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# Polls a command every 0.1 s until it succeeds or the number of seconds runs out.
-wait_for() {
-    local seconds=$1
-    shift
-    local tries=$((seconds * 10))
-    while ((tries-- > 0)); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-display_ready() { [[ -s $work/display ]] && xdpyinfo -display ":$(cat "$work/display")" >/dev/null 2>&1; }
-wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+. "$here/../e2e/x11-common.sh"
 
 # Starts Xvfb and the window manager; sets DISPLAY. Returns non-zero when either does not come up.
 start_server() {
