@@ -22,9 +22,7 @@ TCheckForm::TCheckForm(QWidget* parent)
     for (QLabel* label : {ui->Label1, ui->Label2, ui->Label3, ui->Label4})
         label->setFont(mohr::DialogFont(LabelFontHeight, true));
 
-    const QImage logo = mohr::LogoImage();
-    if (!logo.isNull())
-        ui->Image1->setPixmap(QPixmap::fromImage(logo));
+    mohr::ShowLogoWhenShown(ui->Image1);
 
     ui->BitBtn1->setIcon(QIcon(QStringLiteral(":/pictures/abort.xpm")));
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TCheckForm::BitBtn1Click);

@@ -23,9 +23,7 @@ TAboutForm::TAboutForm(QWidget* parent)
     for (QLabel* label : {ui->Label1, ui->Label2, ui->Label3, ui->Label4})
         label->setFont(mohr::DialogFont(LabelFontHeight, true));
 
-    const QImage logo = mohr::LogoImage();
-    if (!logo.isNull())
-        ui->Image1->setPixmap(QPixmap::fromImage(logo));
+    mohr::ShowLogoWhenShown(ui->Image1);
 
     ui->BitBtn1->setIcon(QIcon(QStringLiteral(":/pictures/ok.xpm")));
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TAboutForm::BitBtn1Click);

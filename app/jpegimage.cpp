@@ -47,7 +47,7 @@ struct TDecodeTarget {
 // Everything between setjmp and a possible longjmp lives behind pointers, so the jump skips no
 // destructor and leaves no local in an indeterminate state.
 bool DecodeInto(jpeg_decompress_struct* cinfo, TErrorManager* err, const QByteArray* data,
-                TDecodeTarget* target) {
+                int scaleDenominator, TDecodeTarget* target) {
     if (setjmp(err->Escape) != 0)
         return false;
 
@@ -59,6 +59,10 @@ bool DecodeInto(jpeg_decompress_struct* cinfo, TErrorManager* err, const QByteAr
     const bool gray = cinfo->jpeg_color_space == JCS_GRAYSCALE;
     const bool cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
     cinfo->out_color_space = gray ? JCS_GRAYSCALE : (cmyk ? JCS_CMYK : JCS_RGB);
+    if (scaleDenominator == 2 || scaleDenominator == 4 || scaleDenominator == 8) {
+        cinfo->scale_num = 1;
+        cinfo->scale_denom = static_cast<unsigned int>(scaleDenominator);
+    }
 
     jpeg_calc_output_dimensions(cinfo);
     const long long pixels = static_cast<long long>(cinfo->output_width) * cinfo->output_height;
@@ -116,7 +120,7 @@ bool DecodeInto(jpeg_decompress_struct* cinfo, TErrorManager* err, const QByteAr
 
 } // namespace
 
-QImage DecodeJpeg(const QByteArray& data) {
+QImage DecodeJpeg(const QByteArray& data, int scaleDenominator) {
     if (data.isEmpty())
         return {};
 
@@ -135,7 +139,7 @@ QImage DecodeJpeg(const QByteArray& data) {
         return {};
     }
     jpeg_create_decompress(&cinfo);
-    const bool ok = DecodeInto(&cinfo, &err, &data, &target);
+    const bool ok = DecodeInto(&cinfo, &err, &data, scaleDenominator, &target);
     jpeg_destroy_decompress(&cinfo);
     if (!ok)
         return {};

@@ -11,7 +11,11 @@
 #include <QDialog>
 #include <QFont>
 #include <QMenu>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionTabWidgetFrame>
 #include <QTextCursor>
 #include <QTimer>
 
@@ -34,6 +38,28 @@ QFont WindowFont() {
     return font;
 }
 
+// Paints a plain page in one colour and marks it opaque, so that repaints of its controls stop at it.
+class TOpaquePage : public QObject {
+public:
+    TOpaquePage(QWidget* page, const QColor& colour) : QObject(page), colour_(colour) {
+        page->setAttribute(Qt::WA_OpaquePaintEvent);
+        page->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && watched == parent()) {
+            auto* page = static_cast<QWidget*>(watched);
+            QPainter painter(page);
+            painter.fillRect(static_cast<QPaintEvent*>(event)->rect(), colour_);
+        }
+        return false;
+    }
+
+private:
+    QColor colour_;
+};
+
 constexpr int OuterWidth = 800;
 constexpr int OuterHeight = 600;
 constexpr int SmallestScreenWidth = 800;
@@ -52,6 +78,7 @@ TMainForm::TMainForm(TPlatform* platform, QWidget* parent)
     figures_ = std::make_unique<TFigures>(ui_->PaintBox2->Canvas(), ui_->PaintBox1->Canvas());
     applyFonts();
     applyPictures();
+    makePagesOpaque();
     buildPopupMenu();
 
     // The start-up check waits a second after the layout is loaded.
@@ -96,6 +123,8 @@ void TMainForm::applyFonts() {
         p.setColor(QPalette::Inactive, QPalette::HighlightedText,
                    p.color(QPalette::Inactive, QPalette::Text));
         tree->setPalette(p);
+        // One font, one line per row: the tree need not measure every row again at each repaint.
+        tree->setUniformRowHeights(true);
     }
     ui_->Memo1->setWordWrapMode(QTextOption::WordWrap);
 
@@ -106,6 +135,28 @@ void TMainForm::applyFonts() {
                                           " padding: 0px 2px; }");
     for (QGroupBox* box : {ui_->GroupBox1, ui_->GroupBox2, ui_->GroupBox3, ui_->GroupBox4})
         box->setStyleSheet(etched);
+}
+
+void TMainForm::makePagesOpaque() {
+    // Every click repaints the step tree and the explanation box. Left transparent, a page lets those
+    // repaints reach this window's own paint handler, which replays both panels in full. An opaque page
+    // stops them there; it paints itself in the colour the style gives the page control's pane, so the
+    // window looks exactly as before. The palette is left alone: a page's palette would pass to every
+    // control on it.
+    QStyleOptionTabWidgetFrame pane;
+    pane.initFrom(ui_->PageControl1);
+    pane.rect = QRect(0, 0, 48, 48);
+    pane.shape = QTabBar::RoundedWest;
+    QImage sample(pane.rect.size(), QImage::Format_RGB32);
+    sample.fill(ui_->PageControl1->palette().color(QPalette::Window));
+    {
+        QPainter painter(&sample);
+        ui_->PageControl1->style()->drawPrimitive(QStyle::PE_FrameTabWidget, &pane, &painter,
+                                                  ui_->PageControl1);
+    }
+    const QColor paneColour = sample.pixelColor(pane.rect.center());
+    for (QWidget* page : {ui_->TabSheet1, ui_->TabSheet2})
+        new TOpaquePage(page, paneColour);
 }
 
 void TMainForm::applyPictures() {
@@ -125,9 +176,7 @@ void TMainForm::applyPictures() {
     }
     ui_->SpeedButton4->setIconSize(inside);
 
-    const QImage logo = LogoImage();
-    if (!logo.isNull())
-        ui_->Image1->setPixmap(QPixmap::fromImage(logo));
+    ShowLogoWhenShown(ui_->Image1);
 }
 
 void TMainForm::buildPopupMenu() {
@@ -219,7 +268,8 @@ void TMainForm::showEvent(QShowEvent* event) {
     placed_ = true;
     centreOnScreen();
     // A window manager tells the size of its frame only some time after the window is mapped, and
-    // without an event of its own. Look for it for a while; once known, fit and centre the frame.
+    // without an event of its own. Look for it for a while (a busy machine may take seconds); once
+    // known, fit and centre the frame.
     auto* watch = new QTimer(this);
     watch->setInterval(50);
     connect(watch, &QTimer::timeout, this, [this, watch, ticks = 0]() mutable {
@@ -227,7 +277,7 @@ void TMainForm::showEvent(QShowEvent* event) {
         fitOuterSize();
         if (framed)
             centreOnScreen();
-        if (framed || ++ticks >= 60) {
+        if (framed || ++ticks >= 200) {
             watch->stop();
             watch->deleteLater();
         }
@@ -369,10 +419,11 @@ void TMainForm::ToggleLanguage() {
     ui_->GroupBox3->setTitle(pick(u"Tensorkring", u"Mohr\u2019s circle"));
     ui_->GroupBox4->setTitle(pick(u"Uitleg", u"Explanation"));
 
-    // The tree going away is hidden before the other is shown, so the two never show together.
+    // The tree going away is hidden before the other is shown, so the two never show together. Its own
+    // visibility counts, not its page's: a switch on the strains page must still hide it.
     QTreeWidget* leaving = english ? ui_->TreeView1 : ui_->TreeViewUK;
     QTreeWidget* coming = english ? ui_->TreeViewUK : ui_->TreeView1;
-    if (leaving->isVisibleTo(this))
+    if (!leaving->isHidden())
         leaving->hide();
     coming->show();
     UpdateAccessibility(this, *figures_);

@@ -81,6 +81,7 @@ protected:
 private:
     void applyFonts();
     void applyPictures();
+    void makePagesOpaque();
     void buildPopupMenu();
     void connectHandlers();
     // Keeps the outer size, window frame included, at exactly 800 x 600.

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QPixmapCache>
 #include <QScreen>
 #include <QStringList>
 #include <QWidget>
@@ -13,11 +15,52 @@
 
 namespace mohr {
 
-QImage LogoImage() {
+QImage LogoImage(int scaleDenominator) {
     QFile file(QStringLiteral(":/logo.jpg"));
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return DecodeJpeg(file.readAll());
+    return DecodeJpeg(file.readAll(), scaleDenominator);
+}
+
+QPixmap LogoPixmap() {
+    // The pixmap cache is emptied with the application, so the shared picture never outlives it.
+    static const QString key = QStringLiteral("mohrwalk:logo");
+    QPixmap logo;
+    if (QPixmapCache::find(key, &logo))
+        return logo;
+    logo = QPixmap::fromImage(LogoImage(2));
+    if (!logo.isNull())
+        QPixmapCache::insert(key, logo);
+    return logo;
+}
+
+namespace {
+
+class TLogoOnShow : public QObject {
+public:
+    explicit TLogoOnShow(QLabel* box) : QObject(box), box_(box) { box->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == box_ && event->type() == QEvent::Show) {
+            box_->removeEventFilter(this);
+            const QPixmap logo = LogoPixmap();
+            if (!logo.isNull())
+                box_->setPixmap(logo);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QLabel* box_;
+};
+
+} // namespace
+
+void ShowLogoWhenShown(QLabel* box) {
+    if (box)
+        new TLogoOnShow(box);
 }
 
 QImage WithTransparentBottomLeft(const QImage& picture) {

@@ -8,13 +8,23 @@
 
 #include <functional>
 
+class QLabel;
 class QWidget;
 
 namespace mohr {
 
-// The maker's logo (":/logo.jpg", 768 x 300), decoded with libjpeg; a null image when it is missing
-// or unreadable, so that the picture boxes simply stay empty.
-QImage LogoImage();
+// The maker's logo (":/logo.jpg", 768 x 300), decoded with libjpeg, at full size or reduced by
+// libjpeg (see DecodeJpeg); a null image when it is missing or unreadable.
+QImage LogoImage(int scaleDenominator = 1);
+
+// The logo as the picture boxes show it: decoded once at half size (384 x 150, still more than twice
+// the largest box, 128 x 49) and shared by every box. Null when the logo cannot be read, so that the
+// boxes simply stay empty.
+QPixmap LogoPixmap();
+
+// Gives the picture box the shared logo when it is first shown, not before: the logo sits on the
+// page and the dialogs that a student may never open, and start-up need not decode it.
+void ShowLogoWhenShown(QLabel* box);
 
 // A tool-button picture stored as two 16 x 16 looks side by side (normal left, disabled right). The
 // colour of the bottom-left pixel is transparent. The icon carries both looks as QIcon::Normal and

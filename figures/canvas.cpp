@@ -1,17 +1,21 @@
 #include "figures/canvas.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QPointer>
 #include <QRect>
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <map>
+#include <optional>
 #include <utility>
 
 namespace mohr {
@@ -95,21 +99,60 @@ QFont RenderFont(const TCanvasFont& font) {
 
 namespace {
 
+// The fonts of the texts drawn so far, per name and height. Building a QFont and having the font
+// database resolve it costs more than drawing a short label, and the figures use a handful of fonts
+// over and over. The cache belongs to the application, so no font outlives it.
+class TFontCache : public QObject {
+public:
+    using QObject::QObject;
+
+    struct TEntry {
+        QFont Font;
+        // Only for "Symbol": its metrics, to tell which characters it has, and the sans stand-in.
+        std::optional<QFontMetrics> Metrics;
+        QFont Fallback;
+    };
+
+    const TEntry& Get(const TCanvasFont& canvasFont) {
+        const auto key = std::make_pair(canvasFont.Name, canvasFont.Height);
+        auto found = entries_.find(key);
+        if (found != entries_.end())
+            return found->second;
+        if (entries_.size() >= 64) // a program that makes up fonts as it goes must not grow this
+            entries_.clear();
+        TEntry entry;
+        entry.Font = RenderFont(canvasFont);
+        if (canvasFont.Name == QLatin1String("Symbol")) {
+            entry.Metrics.emplace(entry.Font);
+            entry.Fallback = entry.Font;
+            entry.Fallback.setFamilies(SansFallbacks());
+        }
+        return entries_.emplace(key, std::move(entry)).first->second;
+    }
+
+    static TFontCache& Instance() {
+        static QPointer<TFontCache> cache;
+        if (!cache)
+            cache = new TFontCache(QCoreApplication::instance());
+        return *cache;
+    }
+
+private:
+    std::map<std::pair<QString, int>, TEntry> entries_;
+};
+
 // The font a text is drawn in. A font named "Symbol" may be symbol-encoded, with no glyphs at the
 // Unicode code points the figures use (the sigma, U+03C3), and the paint engine does not fall back
 // for such fonts: a text it cannot show is drawn in the sans fallbacks instead, at the same height.
 QFont TextFont(const TCanvasFont& canvasFont, const QString& text) {
-    QFont font = RenderFont(canvasFont);
-    if (canvasFont.Name != QLatin1String("Symbol"))
-        return font;
-    const QFontMetrics metrics(font);
+    const TFontCache::TEntry& entry = TFontCache::Instance().Get(canvasFont);
+    if (!entry.Metrics)
+        return entry.Font;
     for (const char32_t c : text.toUcs4()) {
-        if (c > U' ' && !metrics.inFontUcs4(c)) {
-            font.setFamilies(SansFallbacks());
-            break;
-        }
+        if (c > U' ' && !entry.Metrics->inFontUcs4(c))
+            return entry.Fallback;
     }
-    return font;
+    return entry.Font;
 }
 
 // Coordinates beyond this are brought inside it before rasterising, so the integer arithmetic below

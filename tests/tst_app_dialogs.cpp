@@ -1,6 +1,7 @@
 // The check dialog and the about dialog: layout, texts, fonts, colours, and how they close.
 #include "Check.h"
 #include "about.h"
+#include "pictures.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -68,7 +69,10 @@ void CheckLogoBox(QWidget* dialog) {
     auto* image = Child<QLabel>(dialog, "Image1");
     QVERIFY(image);
     QVERIFY(image->hasScaledContents());
-    QCOMPARE(image->pixmap().size(), QSize(768, 300));
+    // The shared half-size logo: still at least twice the box, so it stays sharp on dense screens.
+    QCOMPARE(image->pixmap().size(), QSize(384, 150));
+    QVERIFY(image->pixmap().width() >= 2 * image->width() && image->pixmap().height() >= 2 * image->height());
+    QCOMPARE(image->pixmap().cacheKey(), mohr::LogoPixmap().cacheKey());
     const QImage shot = dialog->grab().toImage().convertToFormat(QImage::Format_RGB32);
     const int yellow = CountPixels(shot, image->geometry(),
                                    [](QRgb c) { return qRed(c) > 200 && qGreen(c) > 160 && qBlue(c) < 100; });

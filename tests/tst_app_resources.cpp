@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include <cstdio>
+#include <cstdlib>
 #include <jpeglib.h>
 
 namespace {
@@ -144,6 +145,29 @@ void TestResources::logoDecodesThroughLibjpeg() {
     const QImage viaPictures = mohr::LogoImage();
     QCOMPARE(viaPictures.size(), QSize(768, 300));
     QCOMPARE(viaPictures, logo);
+
+    // Reduced by libjpeg itself: half and quarter size, the same picture (compared with a plain
+    // average of the full-size pixels), and an unsupported factor decodes at full size.
+    for (int denominator : {2, 4}) {
+        const QImage reduced = mohr::LogoImage(denominator);
+        QCOMPARE(reduced.size(), QSize(768 / denominator, 300 / denominator));
+        const QImage averaged = logo.scaled(reduced.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        long long difference = 0;
+        for (int y = 0; y < reduced.height(); ++y)
+            for (int x = 0; x < reduced.width(); ++x) {
+                const QRgb a = reduced.pixel(x, y), b = averaged.pixel(x, y);
+                difference += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+                              std::abs(qBlue(a) - qBlue(b));
+            }
+        const double mean = double(difference) / (3.0 * reduced.width() * reduced.height());
+        QVERIFY2(mean < 12.0, qPrintable(QString::number(mean)));
+    }
+    QCOMPARE(mohr::LogoImage(3).size(), QSize(768, 300));
+
+    // The picture boxes get one shared pixmap at half size.
+    const QPixmap shared = mohr::LogoPixmap();
+    QCOMPARE(shared.size(), QSize(384, 150));
+    QCOMPARE(mohr::LogoPixmap().cacheKey(), shared.cacheKey());
 }
 
 void TestResources::decodesKnownColourAndGrayPixels() {
