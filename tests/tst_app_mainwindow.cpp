@@ -5,6 +5,7 @@
 #include "paintbox.h"
 #include "pictures.h"
 #include "platform.h"
+#include "steptable.h"
 #include "testsupport.h"
 
 #include "walkthrough/progression.h"
@@ -29,6 +30,8 @@
 
 using namespace mohr;
 using mohr::test::PixelAt;
+using mohr::test::PreOrder;
+using mohr::test::StepTable;
 
 namespace {
 
@@ -97,60 +100,6 @@ int CountColour(const QImage& image, Colour colour) {
         for (int x = 0; x < image.width(); ++x)
             count += PixelAt(image, x, y) == colour;
     return count;
-}
-
-// The step table: level, parent index (-1 for a topic), Dutch text, English text.
-struct TNode {
-    int Level;
-    int Parent;
-    const char* Dutch;
-    const char* English;
-};
-const TNode StepTable[31] = {
-    {0, -1, "spanningen op vlakjes", "stresses on faces"},
-    {1, 0, "assenstelsel per vlakje", "coordinate system for each face"},
-    {0, -1, "tensorkring", "Mohr circle"},
-    {1, 2, "assenstelsel", "coordinate system"},
-    {2, 3, "assendefinitie", "system definition"},
-    {2, 3, "teken verticale as", "draw vertical axis"},
-    {2, 3, "teken grid", "draw grid"},
-    {1, 2, "zet bekende spanningen in de cirkel", "put known stresses in graph"},
-    {2, 7, "vlakje E-D", "face E-D"},
-    {2, 7, "vlakje B-C", "face B-C"},
-    {1, 2, "bepaal het middelpunt van de cirkel", "detetermine the centre point"},
-    {1, 2, "teken de cirkel", "draw the circle"},
-    {1, 2, "bepaal richtingen-centrum (RC)", "determine centre of direction (DC)"},
-    {2, 12, "normaal op B-C", "normal to B-C"},
-    {2, 12, "normaal op E-D", "normal to E-D"},
-    {1, 2, "bepaal hoofdspanningen", "determine principal stresses"},
-    {1, 2, "teken de hoofdrichtingen", "draw principal directions"},
-    {0, -1, "spanningen op overige vlakjes", "stresses on other faces"},
-    {1, 17, "spanning op A-E", "stresses on A-E"},
-    {2, 18, "teken assenstelsel", "draw coordinate system"},
-    {2, 18, "bepaal spanningspunt", "determine stresses"},
-    {2, 18, "teken werkelijke spanningen", "draw stresses as they act"},
-    {1, 17, "spanning op A-B", "stresses on A-B"},
-    {2, 22, "teken assenstelsel", "draw coordinate system"},
-    {2, 22, "bepaal spanningspunt", "determine stresses"},
-    {2, 22, "teken werkelijke spanningen", "draw stresses as they act"},
-    {1, 17, "spanning op C-D", "stresses on C-D"},
-    {2, 26, "teken assenstelsel", "draw coordinate system"},
-    {2, 26, "bepaal spanningspunt", "determine stresses"},
-    {2, 26, "teken werkelijke spanningen", "draw stresses as they act"},
-    {1, 17, "teken spanningen in het model", "draw stresses in the model"},
-};
-
-// Pre-order walk of a tree, independent of the walkthrough library.
-std::vector<QTreeWidgetItem*> PreOrder(QTreeWidget* tree) {
-    std::vector<QTreeWidgetItem*> nodes;
-    std::function<void(QTreeWidgetItem*)> visit = [&](QTreeWidgetItem* item) {
-        nodes.push_back(item);
-        for (int i = 0; i < item->childCount(); ++i)
-            visit(item->child(i));
-    };
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        visit(tree->topLevelItem(i));
-    return nodes;
 }
 
 const QString TreeHint = QStringLiteral("Routebeschrijving, klik regel voor regel");
@@ -364,9 +313,9 @@ void TestMainWindow::stepTreesHoldTheStepTable() {
     const std::vector<QTreeWidgetItem*> nodes = PreOrder(tree);
     QCOMPARE(int(nodes.size()), 31);
     for (int i = 0; i < 31; ++i) {
-        const TNode& row = StepTable[i];
+        const mohr::test::TStepRow& row = StepTable[i];
         QTreeWidgetItem* node = nodes[i];
-        const QString expected = QString::fromUtf8(english ? row.English : row.Dutch);
+        const QString expected = QString::fromUtf16(english ? row.English : row.Dutch);
         QCOMPARE(node->text(0), expected);
         int level = 0;
         for (QTreeWidgetItem* up = node->parent(); up; up = up->parent())
@@ -539,8 +488,8 @@ void TestMainWindow::restartClearsEverythingAndRepaintsAfterTheHandler() {
     QCOMPARE(figures.ElementOptions, (TElementOptions{true, true, true}));
     QCOMPARE(w.Get<QPlainTextEdit>("Memo1")->toPlainText(), QString());
     for (int i = 0; i < 31; ++i) {
-        QCOMPARE(nl[i]->text(0), QString::fromUtf8(StepTable[i].Dutch));
-        QCOMPARE(en[i]->text(0), QString::fromUtf8(StepTable[i].English));
+        QCOMPARE(nl[i]->text(0), QString::fromUtf16(StepTable[i].Dutch));
+        QCOMPARE(en[i]->text(0), QString::fromUtf16(StepTable[i].English));
         QVERIFY(!nl[i]->isExpanded());
         QVERIFY(!en[i]->isExpanded());
     }

@@ -25,6 +25,7 @@
 #include "main.h"
 #include "paintbox.h"
 #include "platform.h"
+#include "steptable.h"
 #include "testsupport.h"
 
 #include "walkthrough/explanations.h"
@@ -48,6 +49,7 @@
 
 using namespace mohr;
 using mohr::test::PixelAt;
+using mohr::test::PreOrder;
 
 namespace {
 // Records every platform call and answers at once, so nothing modal ever blocks.
@@ -68,63 +70,11 @@ public:
     void Popup(QMenu*, QPoint) override { ++Popups; }
 };
 
-constexpr int NodeCount = 31;
-
-// The step trees: parent index (-1 for a topic), Dutch text, English text.
-struct TNode {
-    int Parent;
-    const char* Dutch;
-    const char* English;
-};
-const TNode Steps[NodeCount] = {
-    {-1, "spanningen op vlakjes", "stresses on faces"},
-    {0, "assenstelsel per vlakje", "coordinate system for each face"},
-    {-1, "tensorkring", "Mohr circle"},
-    {2, "assenstelsel", "coordinate system"},
-    {3, "assendefinitie", "system definition"},
-    {3, "teken verticale as", "draw vertical axis"},
-    {3, "teken grid", "draw grid"},
-    {2, "zet bekende spanningen in de cirkel", "put known stresses in graph"},
-    {7, "vlakje E-D", "face E-D"},
-    {7, "vlakje B-C", "face B-C"},
-    {2, "bepaal het middelpunt van de cirkel", "detetermine the centre point"},
-    {2, "teken de cirkel", "draw the circle"},
-    {2, "bepaal richtingen-centrum (RC)", "determine centre of direction (DC)"},
-    {12, "normaal op B-C", "normal to B-C"},
-    {12, "normaal op E-D", "normal to E-D"},
-    {2, "bepaal hoofdspanningen", "determine principal stresses"},
-    {2, "teken de hoofdrichtingen", "draw principal directions"},
-    {-1, "spanningen op overige vlakjes", "stresses on other faces"},
-    {17, "spanning op A-E", "stresses on A-E"},
-    {18, "teken assenstelsel", "draw coordinate system"},
-    {18, "bepaal spanningspunt", "determine stresses"},
-    {18, "teken werkelijke spanningen", "draw stresses as they act"},
-    {17, "spanning op A-B", "stresses on A-B"},
-    {22, "teken assenstelsel", "draw coordinate system"},
-    {22, "bepaal spanningspunt", "determine stresses"},
-    {22, "teken werkelijke spanningen", "draw stresses as they act"},
-    {17, "spanning op C-D", "stresses on C-D"},
-    {26, "teken assenstelsel", "draw coordinate system"},
-    {26, "bepaal spanningspunt", "determine stresses"},
-    {26, "teken werkelijke spanningen", "draw stresses as they act"},
-    {17, "teken spanningen in het model", "draw stresses in the model"},
-};
+constexpr int NodeCount = mohr::test::StepCount;
+const auto& Steps = mohr::test::StepTable;
 
 bool HasChildren(int index) {
     return index + 1 < NodeCount && Steps[index + 1].Parent == index;
-}
-
-// Pre-order walk of a tree, independent of the walkthrough library.
-std::vector<QTreeWidgetItem*> PreOrder(QTreeWidget* tree) {
-    std::vector<QTreeWidgetItem*> nodes;
-    std::function<void(QTreeWidgetItem*)> visit = [&](QTreeWidgetItem* item) {
-        nodes.push_back(item);
-        for (int i = 0; i < item->childCount(); ++i)
-            visit(item->child(i));
-    };
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        visit(tree->topLevelItem(i));
-    return nodes;
 }
 
 // The explanation a node shows: its own number, except that the two later sub-steps of the diagram's
@@ -517,7 +467,7 @@ private:
     QString nodeName(int index) {
         return QStringLiteral("%1 \"%2\"")
             .arg(index)
-            .arg(QString::fromUtf8(model_.English ? Steps[index].English : Steps[index].Dutch));
+            .arg(QString::fromUtf16(model_.English ? Steps[index].English : Steps[index].Dutch));
     }
 
     Expected expectNothing() {
@@ -769,7 +719,7 @@ private:
         // Marks: a prefix of the pre-order, of the model's length, one mark each, in both trees.
         for (int t = 0; t < 2; ++t)
             for (int i = 0; i < NodeCount; ++i) {
-                const QString plain = QString::fromUtf8(t == 1 ? Steps[i].English : Steps[i].Dutch);
+                const QString plain = QString::fromUtf16(t == 1 ? Steps[i].English : Steps[i].Dutch);
                 const QString expected = i < model_.Marked[t] ? plain + QChar(0x00AB) : plain;
                 const QString actual = nodes_[t][i]->text(0);
                 if (actual != expected)

@@ -5,6 +5,7 @@
 #include "main.h"
 #include "paintbox.h"
 #include "platform.h"
+#include "steptable.h"
 #include "testsupport.h"
 
 #include "walkthrough/explanations.h"
@@ -16,13 +17,13 @@
 #include <QTreeWidget>
 
 #include <algorithm>
-#include <functional>
 #include <random>
 #include <set>
 #include <vector>
 
 using namespace mohr;
 using mohr::test::PixelAt;
+using mohr::test::PreOrder;
 
 namespace {
 
@@ -61,18 +62,6 @@ struct TWindow {
             QTRY_VERIFY(!panel->RefreshPending());
     }
 };
-
-std::vector<QTreeWidgetItem*> PreOrder(QTreeWidget* tree) {
-    std::vector<QTreeWidgetItem*> nodes;
-    std::function<void(QTreeWidgetItem*)> visit = [&](QTreeWidgetItem* item) {
-        nodes.push_back(item);
-        for (int i = 0; i < item->childCount(); ++i)
-            visit(item->child(i));
-    };
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        visit(tree->topLevelItem(i));
-    return nodes;
-}
 
 // A real mouse click on the row, scrolled into view first.
 void ClickRow(QTreeWidget* tree, QTreeWidgetItem* item) {

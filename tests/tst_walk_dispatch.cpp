@@ -3,6 +3,7 @@
 #include "walkthrough/dispatch.h"
 
 #include "figures/figures.h"
+#include "steptable.h"
 #include "testsupport.h"
 #include "walkthrough/explanations.h"
 #include "walkthrough/progression.h"
@@ -21,47 +22,8 @@ using mohr::test::TImageCanvas;
 
 namespace {
 
-struct TNodeRow {
-    int Parent;
-    const char16_t* Dutch;
-    const char16_t* English;
-};
-
-// The fixed content of both step trees: parent index, Dutch and English text.
-constexpr std::array<TNodeRow, 31> StepTable = {{
-    {-1, u"spanningen op vlakjes", u"stresses on faces"},
-    {0, u"assenstelsel per vlakje", u"coordinate system for each face"},
-    {-1, u"tensorkring", u"Mohr circle"},
-    {2, u"assenstelsel", u"coordinate system"},
-    {3, u"assendefinitie", u"system definition"},
-    {3, u"teken verticale as", u"draw vertical axis"},
-    {3, u"teken grid", u"draw grid"},
-    {2, u"zet bekende spanningen in de cirkel", u"put known stresses in graph"},
-    {7, u"vlakje E-D", u"face E-D"},
-    {7, u"vlakje B-C", u"face B-C"},
-    {2, u"bepaal het middelpunt van de cirkel", u"detetermine the centre point"},
-    {2, u"teken de cirkel", u"draw the circle"},
-    {2, u"bepaal richtingen-centrum (RC)", u"determine centre of direction (DC)"},
-    {12, u"normaal op B-C", u"normal to B-C"},
-    {12, u"normaal op E-D", u"normal to E-D"},
-    {2, u"bepaal hoofdspanningen", u"determine principal stresses"},
-    {2, u"teken de hoofdrichtingen", u"draw principal directions"},
-    {-1, u"spanningen op overige vlakjes", u"stresses on other faces"},
-    {17, u"spanning op A-E", u"stresses on A-E"},
-    {18, u"teken assenstelsel", u"draw coordinate system"},
-    {18, u"bepaal spanningspunt", u"determine stresses"},
-    {18, u"teken werkelijke spanningen", u"draw stresses as they act"},
-    {17, u"spanning op A-B", u"stresses on A-B"},
-    {22, u"teken assenstelsel", u"draw coordinate system"},
-    {22, u"bepaal spanningspunt", u"determine stresses"},
-    {22, u"teken werkelijke spanningen", u"draw stresses as they act"},
-    {17, u"spanning op C-D", u"stresses on C-D"},
-    {26, u"teken assenstelsel", u"draw coordinate system"},
-    {26, u"bepaal spanningspunt", u"determine stresses"},
-    {26, u"teken werkelijke spanningen", u"draw stresses as they act"},
-    {17, u"teken spanningen in het model", u"draw stresses in the model"},
-}};
-constexpr int NodeCount = static_cast<int>(StepTable.size());
+using mohr::test::StepTable;
+constexpr int NodeCount = mohr::test::StepCount;
 
 enum class TPanel { None, Element, Diagram };
 using TLayer = bool TFigureLayers::*;
@@ -184,7 +146,7 @@ private:
 struct TStepTree {
     explicit TStepTree(TStepLanguage language) : Language(language) {
         for (int i = 0; i < NodeCount; ++i) {
-            const TNodeRow& row = StepTable[static_cast<std::size_t>(i)];
+            const mohr::test::TStepRow& row = StepTable[static_cast<std::size_t>(i)];
             auto* item = new QTreeWidgetItem(QStringList{
                 QString::fromUtf16(language == TStepLanguage::English ? row.English : row.Dutch)});
             if (row.Parent < 0)

@@ -1,5 +1,6 @@
 // The ordered progression through the step trees: absolute indices over collapsed nodes, the
 // completion mark, and the rule that a step may only be taken when every earlier step is marked.
+#include "steptable.h"
 #include "walkthrough/progression.h"
 
 #include <QTest>
@@ -13,53 +14,12 @@ using namespace mohr;
 
 namespace {
 
-struct TNodeRow {
-    int Level;
-    int Parent;
-    const char16_t* Dutch;
-    const char16_t* English;
-};
-
-// The fixed content of both step trees: level, parent index, Dutch and English text.
-constexpr std::array<TNodeRow, 31> StepTable = {{
-    {0, -1, u"spanningen op vlakjes", u"stresses on faces"},
-    {1, 0, u"assenstelsel per vlakje", u"coordinate system for each face"},
-    {0, -1, u"tensorkring", u"Mohr circle"},
-    {1, 2, u"assenstelsel", u"coordinate system"},
-    {2, 3, u"assendefinitie", u"system definition"},
-    {2, 3, u"teken verticale as", u"draw vertical axis"},
-    {2, 3, u"teken grid", u"draw grid"},
-    {1, 2, u"zet bekende spanningen in de cirkel", u"put known stresses in graph"},
-    {2, 7, u"vlakje E-D", u"face E-D"},
-    {2, 7, u"vlakje B-C", u"face B-C"},
-    {1, 2, u"bepaal het middelpunt van de cirkel", u"detetermine the centre point"},
-    {1, 2, u"teken de cirkel", u"draw the circle"},
-    {1, 2, u"bepaal richtingen-centrum (RC)", u"determine centre of direction (DC)"},
-    {2, 12, u"normaal op B-C", u"normal to B-C"},
-    {2, 12, u"normaal op E-D", u"normal to E-D"},
-    {1, 2, u"bepaal hoofdspanningen", u"determine principal stresses"},
-    {1, 2, u"teken de hoofdrichtingen", u"draw principal directions"},
-    {0, -1, u"spanningen op overige vlakjes", u"stresses on other faces"},
-    {1, 17, u"spanning op A-E", u"stresses on A-E"},
-    {2, 18, u"teken assenstelsel", u"draw coordinate system"},
-    {2, 18, u"bepaal spanningspunt", u"determine stresses"},
-    {2, 18, u"teken werkelijke spanningen", u"draw stresses as they act"},
-    {1, 17, u"spanning op A-B", u"stresses on A-B"},
-    {2, 22, u"teken assenstelsel", u"draw coordinate system"},
-    {2, 22, u"bepaal spanningspunt", u"determine stresses"},
-    {2, 22, u"teken werkelijke spanningen", u"draw stresses as they act"},
-    {1, 17, u"spanning op C-D", u"stresses on C-D"},
-    {2, 26, u"teken assenstelsel", u"draw coordinate system"},
-    {2, 26, u"bepaal spanningspunt", u"determine stresses"},
-    {2, 26, u"teken werkelijke spanningen", u"draw stresses as they act"},
-    {1, 17, u"teken spanningen in het model", u"draw stresses in the model"},
-}};
-
-constexpr int NodeCount = static_cast<int>(StepTable.size());
+using mohr::test::StepTable;
+constexpr int NodeCount = mohr::test::StepCount;
 const QString Mark = QString(QChar(0x00AB));
 
 QString TableText(int index, bool english) {
-    const TNodeRow& row = StepTable[static_cast<std::size_t>(index)];
+    const mohr::test::TStepRow& row = StepTable[static_cast<std::size_t>(index)];
     return QString::fromUtf16(english ? row.English : row.Dutch);
 }
 
@@ -67,7 +27,7 @@ QString TableText(int index, bool english) {
 struct TStepTree {
     explicit TStepTree(bool english) : English(english) {
         for (int i = 0; i < NodeCount; ++i) {
-            const TNodeRow& row = StepTable[static_cast<std::size_t>(i)];
+            const mohr::test::TStepRow& row = StepTable[static_cast<std::size_t>(i)];
             auto* item = new QTreeWidgetItem(QStringList{TableText(i, english)});
             if (row.Parent < 0)
                 Tree.addTopLevelItem(item);
