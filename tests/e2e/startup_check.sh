@@ -31,23 +31,33 @@ find_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1
 window_shown() { [[ -n $(find_window "$1") ]]; }
 process_gone() { ! kill -0 "$1" 2>/dev/null; }
 
-# Starts Xvfb with one screen of the given width (and a window manager, when there is one); sets DISPLAY.
-start_server() {
+# Starts Xvfb with one screen of the given width and, when there is one, the window manager; sets
+# DISPLAY. Returns non-zero when either does not come up.
+start_server_once() {
     local width=$1
     rm -f "$work/display"
     Xvfb -displayfd 3 -screen 0 "${width}x600x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
     pids+=($!)
-    if ! wait_for 15 display_ready; then
-        echo "SKIP: Xvfb did not start:"
-        cat "$work/xvfb.log"
-        exit 77
-    fi
+    wait_for 15 display_ready || return 1
     export DISPLAY=":$(cat "$work/display")"
     if ((have_openbox)); then
         openbox --sm-disable >"$work/openbox.log" 2>&1 &
         pids+=($!)
-        wait_for 15 wm_ready || echo "note: the window manager did not come up; going on without it"
+        wait_for 15 wm_ready || return 1
     fi
+}
+
+# A busy machine now and then loses a freshly started server or window manager; try again on a new one.
+start_server() {
+    local attempt
+    for attempt in 1 2 3; do
+        start_server_once "$1" && return 0
+        echo "note: attempt $attempt to start the X server and the window manager failed"
+        cat "$work/xvfb.log" "$work/openbox.log" 2>/dev/null
+        stop_server
+    done
+    echo "SKIP: the X server and its window manager did not start"
+    exit 77
 }
 
 stop_server() {
