@@ -27,20 +27,7 @@ void UseFonts(const QStringList& families) {
 const QStringList WithSymbol{QStringLiteral("DejaVu Sans"), QStringLiteral("Symbol")};
 const QStringList WithoutSymbol{QStringLiteral("DejaVu Sans"), QStringLiteral("Symbolic")};
 
-struct Panels {
-    TImageCanvas element{240, 240};
-    TImageCanvas diagram{400, 400};
-    TFigures figures{*element.Canvas, *diagram.Canvas};
-    Panels() { figures.CreateSaveSlot(); }
-    TCanvas& Canvas() { return *diagram.Canvas; }
-    const QImage& Image() const { return diagram.Image; }
-    Colour At(int x, int y) const { return PixelAt(diagram.Image, x, y); }
-    Colour At(QPoint p) const { return At(p.x(), p.y()); }
-    // The panel being uncovered: white, panel font, white brush, then the replay.
-    void Repaint() {
-        Canvas().EraseForRepaint(TCanvasFont{});
-        figures.PaintBox1Paint();
-    }
+struct Panels : mohr::test::TFigurePanels {
     // The diagram's frame as the walkthrough draws it before the construction begins.
     void Frame() {
         figures.DrawDiagramAxes(1);

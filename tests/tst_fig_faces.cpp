@@ -14,20 +14,7 @@ namespace {
 
 const QPoint DC(120, 140);
 
-struct Panels {
-    TImageCanvas element{240, 240};
-    TImageCanvas diagram{400, 400};
-    TFigures figures{*element.Canvas, *diagram.Canvas};
-    Panels() { figures.CreateSaveSlot(); }
-    TCanvas& Canvas() { return *diagram.Canvas; }
-    const QImage& Image() const { return diagram.Image; }
-    Colour At(int x, int y) const { return PixelAt(diagram.Image, x, y); }
-    Colour At(QPoint p) const { return At(p.x(), p.y()); }
-    void Repaint() {
-        Canvas().EraseForRepaint(TCanvasFont{});
-        figures.PaintBox1Paint();
-    }
-};
+struct Panels : mohr::test::TFigurePanels {};
 
 bool AnyOf(const QImage& image, const QRect& r, Colour colour) {
     for (int y = r.top(); y <= r.bottom(); ++y)

@@ -142,16 +142,11 @@ bool Near(double a, double b) {
     return std::abs(a - b) < Eps;
 }
 
-struct Panels {
-    TImageCanvas element{240, 240};
-    TImageCanvas diagram{400, 400};
-    TFigures figures{*element.Canvas, *diagram.Canvas};
+struct Panels : mohr::test::TFigurePanels {
     explicit Panels(bool axes = true) {
-        figures.CreateSaveSlot();
         if (axes)
             figures.DrawDiagramAxes(1); // leaves the navy pen every dot is rimmed with
     }
-    Colour At(QPoint p) const { return PixelAt(diagram.Image, p.x(), p.y()); }
 };
 
 // A filled dot of radius 3 centred exactly on p: its fill in the middle, its rim three pixels out on

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "figures/canvas.h"
+#include "figures/figures.h"
 
 #include <QImage>
 
@@ -16,6 +17,25 @@ struct TImageCanvas {
     explicit TImageCanvas(int width, int height);
     QImage Image;
     std::unique_ptr<TCanvas> Canvas;
+};
+
+// Both panels on white images with the figures on them and the save slot in place, as the main window
+// sets them up. The helpers speak of the diagram panel, where most figures are checked.
+struct TFigurePanels {
+    TFigurePanels() { figures.CreateSaveSlot(); }
+    TImageCanvas element{240, 240};
+    TImageCanvas diagram{400, 400};
+    TFigures figures{*element.Canvas, *diagram.Canvas};
+
+    TCanvas& Canvas() { return *diagram.Canvas; }
+    const QImage& Image() const { return diagram.Image; }
+    Colour At(int x, int y) const { return PixelAt(diagram.Image, x, y); }
+    Colour At(QPoint p) const { return At(p.x(), p.y()); }
+    // The diagram panel being uncovered: white, panel font, white brush, then the replay.
+    void Repaint() {
+        Canvas().EraseForRepaint(TCanvasFont{});
+        figures.PaintBox1Paint();
+    }
 };
 
 } // namespace mohr::test
