@@ -1,10 +1,8 @@
 // The main window: its fixed layout and start texts, both step trees, the tool buttons, the page
 // beep, the grid menu, the restart, the language switch and the panel repaints.
 
-#include "main.h"
-#include "paintbox.h"
+#include "appwindow.h"
 #include "pictures.h"
-#include "platform.h"
 #include "steptable.h"
 #include "testsupport.h"
 
@@ -29,52 +27,13 @@
 #include <vector>
 
 using namespace mohr;
+using mohr::test::CountColour;
 using mohr::test::PixelAt;
 using mohr::test::PreOrder;
 using mohr::test::StepTable;
+using mohr::test::TWindow;
 
 namespace {
-
-// Records every call and answers at once, so nothing modal ever blocks.
-class TFakePlatform : public TPlatform {
-public:
-    int Beeps = 0;
-    int ScreenWidth = 1024;
-    std::vector<QDialog*> Modals;
-    QStringList Informations;
-    std::vector<std::pair<QMenu*, QPoint>> Popups;
-
-    void MessageBeep() override { ++Beeps; }
-    int PrimaryScreenWidth() override { return ScreenWidth; }
-    int ExecModal(QDialog* dialog) override {
-        Modals.push_back(dialog);
-        return QDialog::Accepted;
-    }
-    void Information(QWidget*, const QString& text) override { Informations << text; }
-    void Popup(QMenu* menu, QPoint at) override { Popups.emplace_back(menu, at); }
-};
-
-// One shown main window with a fake platform and two stand-in dialogs.
-struct TWindow {
-    TFakePlatform Platform;
-    TMainForm Form{&Platform};
-    QDialog Check;
-    QDialog About;
-
-    TWindow() {
-        Form.CheckForm = &Check;
-        Form.AboutForm = &About;
-        Form.show();
-    }
-    template <typename T = QWidget> T* Get(const char* name) {
-        T* child = Form.findChild<T*>(QString::fromLatin1(name));
-        if (!child)
-            qFatal("no control named %s", name);
-        return child;
-    }
-    TPaintBox* Diagram() { return Get<TPaintBox>("PaintBox1"); }
-    TPaintBox* Element() { return Get<TPaintBox>("PaintBox2"); }
-};
 
 bool Exposed(TWindow& w) {
     return QTest::qWaitForWindowExposed(&w.Form);
@@ -82,8 +41,7 @@ bool Exposed(TWindow& w) {
 
 // Lets every pending paint run.
 void Settle(TWindow& w) {
-    for (TPaintBox* panel : {w.Diagram(), w.Element()})
-        QTRY_VERIFY(!panel->RefreshPending());
+    w.Settle();
 }
 
 bool AllWhite(const QImage& image) {
@@ -92,14 +50,6 @@ bool AllWhite(const QImage& image) {
             if (PixelAt(image, x, y) != colours::White)
                 return false;
     return true;
-}
-
-int CountColour(const QImage& image, Colour colour) {
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            count += PixelAt(image, x, y) == colour;
-    return count;
 }
 
 const QString TreeHint = QStringLiteral("Routebeschrijving, klik regel voor regel");

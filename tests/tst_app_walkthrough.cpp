@@ -2,9 +2,7 @@
 // focus after every step, the closing step's bare sample, the language of the direction-centre label, and
 // progress that never carries over to the other language.
 
-#include "main.h"
-#include "paintbox.h"
-#include "platform.h"
+#include "appwindow.h"
 #include "steptable.h"
 #include "testsupport.h"
 
@@ -22,46 +20,12 @@
 #include <vector>
 
 using namespace mohr;
+using mohr::test::CountColour;
 using mohr::test::PixelAt;
 using mohr::test::PreOrder;
+using mohr::test::TWindow;
 
 namespace {
-
-class TQuietPlatform : public TPlatform {
-public:
-    QStringList Informations;
-    void MessageBeep() override {}
-    int PrimaryScreenWidth() override { return 1024; }
-    int ExecModal(QDialog*) override { return QDialog::Accepted; }
-    void Information(QWidget*, const QString& text) override { Informations << text; }
-    void Popup(QMenu*, QPoint) override {}
-};
-
-struct TWindow {
-    TQuietPlatform Platform;
-    TMainForm Form{&Platform};
-    QDialog Check;
-    QDialog About;
-
-    TWindow() {
-        Form.CheckForm = &Check;
-        Form.AboutForm = &About;
-        Form.show();
-    }
-    template <typename T = QWidget> T* Get(const char* name) {
-        T* child = Form.findChild<T*>(QString::fromLatin1(name));
-        if (!child)
-            qFatal("no control named %s", name);
-        return child;
-    }
-    TPaintBox* Diagram() { return Get<TPaintBox>("PaintBox1"); }
-    TPaintBox* Element() { return Get<TPaintBox>("PaintBox2"); }
-    QPlainTextEdit* Memo() { return Get<QPlainTextEdit>("Memo1"); }
-    void Settle() {
-        for (TPaintBox* panel : {Diagram(), Element()})
-            QTRY_VERIFY(!panel->RefreshPending());
-    }
-};
 
 // A real mouse click on the row, scrolled into view first.
 void ClickRow(QTreeWidget* tree, QTreeWidgetItem* item) {
@@ -77,14 +41,6 @@ int ExplanationOf(int node) {
 // Steps whose explanation is only added, so the tree keeps the focus; every other step scrolls the
 // explanation box to its top and gives it the focus.
 const std::set<int> AddOnly = {11, 13, 14, 15, 16, 19, 23, 27};
-
-int CountColour(const QImage& image, Colour colour) {
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            count += PixelAt(image, x, y) == colour;
-    return count;
-}
 
 struct TLanguageCase {
     const char* TreeName;

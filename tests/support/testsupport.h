@@ -12,6 +12,9 @@ namespace mohr::test {
 // The 0x00BBGGRR colour of one pixel of a rendered image.
 Colour PixelAt(const QImage& image, int x, int y);
 
+// How many pixels of the image have the colour.
+int CountColour(const QImage& image, Colour colour);
+
 // A white image of the given size with a canvas on it, in the panels' start state.
 struct TImageCanvas {
     explicit TImageCanvas(int width, int height);
