@@ -4,20 +4,30 @@ ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOHRWALK_WERROR=ON
 
-.PHONY: all deps build run test asan-test bench format clean
+.PHONY: all deps run-deps bench-deps build program run test asan-test bench format clean
 
 all: build
 
+# What to install: `make run` only what building and running need, everything else what the tests
+# and benchmarks use as well.
 deps:
-	@scripts/install-deps
+	@scripts/install-deps test
+run-deps:
+	@scripts/install-deps run
+bench-deps:
+	@scripts/install-deps bench
 
-$(BUILD)/build.ninja: | deps
+$(BUILD)/build.ninja:
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD)
 
-run: build
+# Only the program itself: starting it needs neither the tests nor their tools.
+program: run-deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) --target mohrwalk
+
+run: program
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
 		echo "mohrwalk needs a display and none is set; run it under Xvfb instead: xvfb-run -a -s '-screen 0 1024x768x24' $(BUILD)/mohrwalk"; \
 		exit 1; \
@@ -36,7 +46,7 @@ asan-test: deps
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 		ctest --test-dir $(ASAN_BUILD) --output-on-failure -j2
 
-bench: deps
+bench: bench-deps
 	@[ -f $(BENCH_BUILD)/build.ninja ] || cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 		-DMOHRWALK_BENCH=ON
 	cmake --build $(BENCH_BUILD)

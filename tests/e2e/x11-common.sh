@@ -31,3 +31,10 @@ wait_for() {
 # Xvfb writes its display number to $work/display (-displayfd 3 >$work/display).
 display_ready() { [[ -s $work/display ]] && xdpyinfo -display ":$(cat "$work/display")" >/dev/null 2>&1; }
 wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+
+# A runtime folder of this run's own: the session bus and the accessibility bus put their sockets
+# there, so two runs side by side (ctest -j2, two checkouts) can never talk to each other's bus.
+use_private_runtime_dir() {
+    export XDG_RUNTIME_DIR=$work/runtime
+    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+}

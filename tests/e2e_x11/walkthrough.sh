@@ -61,8 +61,9 @@ if ((!started)); then
     exit 1
 fi
 
-# A private session bus; the accessibility bus is started on demand through it. Its daemons' chatter
-# goes to a log that is shown only when the run fails.
+# A private session bus in a private runtime folder; the accessibility bus is started on demand
+# through it. Its daemons' chatter goes to a log that is shown only when the run fails.
+use_private_runtime_dir
 dbus-run-session -- "$python" -u "$here/walkthrough.py" "$program" 2>"$work/bus.log"
 status=$?
 if ((status != 0 && status != 77)); then
