@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Debian package, end to end without touching this machine: cpack builds it from the build folder,
-# its control fields and file list are checked, it is unpacked into a scratch root where its desktop
-# entry and metainfo are validated and the menu entry's command is started, and it is installed into
-# and removed from a second scratch root with a dpkg database of its own.
+# lintian checks it against Debian policy, its control fields and file list are checked, it is unpacked
+# into a scratch root where its desktop entry and metainfo are validated and the menu entry's command
+# is started, and it is installed into and removed from a second scratch root with a dpkg database of
+# its own.
 # Usage: check-package.sh BUILD_DIR. Exit 77 (skipped) when a needed tool is missing.
 set -euo pipefail
 
@@ -18,7 +19,7 @@ fail() {
     exit 1
 }
 
-for tool in cpack dpkg dpkg-deb dpkg-shlibdeps fakeroot desktop-file-validate appstreamcli timeout; do
+for tool in cpack dpkg dpkg-deb dpkg-shlibdeps fakeroot desktop-file-validate appstreamcli lintian timeout; do
     command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/install-deps installs it)"
 done
 [[ -f $build/CPackConfig.cmake ]] || fail "no CPackConfig.cmake in $build"
@@ -36,6 +37,14 @@ debs=("$scratch"/out/*.deb)
 [[ ${#debs[@]} -eq 1 ]] || fail "expected one .deb, found ${#debs[@]}"
 deb=${debs[0]}
 echo "package: $(basename "$deb")"
+
+# --- Debian policy: no error and no warning from lintian (informational tags are shown, not fatal) --
+set +e
+lintian --display-info --pedantic --fail-on error,warning "$deb" >"$scratch/lintian.log" 2>&1
+lintian_status=$?
+set -e
+grep -v '^running with root privileges' "$scratch/lintian.log" || true
+[[ $lintian_status -eq 0 ]] || fail "lintian reports errors or warnings (status $lintian_status)"
 
 # --- control fields --------------------------------------------------------------------------------
 field() { dpkg-deb -f "$deb" "$1"; }
@@ -57,6 +66,11 @@ expected=(
     ./usr/share/metainfo/$app_id.metainfo.xml
     ./usr/share/icons/hicolor/32x32/apps/$app_id.png
     ./usr/share/icons/hicolor/scalable/apps/$app_id.svg
+    ./usr/share/doc/mohrwalk/copyright
+    ./usr/share/doc/mohrwalk/changelog.Debian.gz
+    ./usr/share/man/man1/mohrwalk.1.gz
+    ./usr/share/man/man1/mohrwalk-figures.1.gz
+    ./usr/share/lintian/overrides/mohrwalk
 )
 dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sort >"$scratch/files"
 printf '%s\n' "${expected[@]}" | sort >"$scratch/expected"
@@ -76,6 +90,9 @@ grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainf
     fail "the metainfo does not launch $app_id.desktop"
 grep -qx 'Categories=.*Education;.*' "$desktop" || fail "the desktop entry is not in Education"
 grep -q '^Name\[nl\]=' "$desktop" && grep -q '^Comment\[nl\]=' "$desktop" || fail "no Dutch name or comment"
+# A dock matches the running window to this entry by its class, which the program sets to the app id.
+wm_class=$(sed -n 's/^StartupWMClass=//p' "$desktop")
+[[ $wm_class == "$app_id" ]] || fail "StartupWMClass is '$wm_class', not the app id $app_id"
 icon=$(sed -n 's/^Icon=//p' "$desktop")
 [[ $icon == "$app_id" ]] || fail "Icon is '$icon'"
 # PNG header: the width and height are the big-endian words at bytes 16 and 20.
@@ -84,7 +101,7 @@ size=$(od -An -tx1 -j16 -N8 "$root/usr/share/icons/hicolor/32x32/apps/$icon.png"
 grep -q '<svg' "$root/usr/share/icons/hicolor/scalable/apps/$icon.svg" || fail "the scalable icon is no SVG"
 
 # The menu entry's command, found on the PATH of the unpacked package, starts the program and keeps
-# it running (it has no command line of its own to give it an easy way out).
+# it running (the entry gives it no argument that would end it early).
 exec_line=$(sed -n 's/^Exec=//p' "$desktop")
 [[ $exec_line == mohrwalk ]] || fail "Exec is '$exec_line'"
 set +e
