@@ -1,11 +1,19 @@
 #include "Check.h"
 #include "about.h"
+#include "launch.h"
 #include "main.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    if (const std::optional<int> status = mohr::AnswerBeforeStart(argc, argv))
+        return *status;
+    mohr::SetDesktopIdentity();
+    mohr::TPlatformStartGuard platformStart(mohr::ArgumentsOf(argc, argv));
     QApplication application(argc, argv);
+    platformStart.Release();
+    if (const std::optional<int> status = mohr::RefuseLeftoverArguments(argc, argv))
+        return *status;
     mohr::TMainForm MainForm;
     TCheckForm CheckForm;
     TAboutForm AboutForm;

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # End-to-end start-up check on a real X server: the program started on an 800-pixel-wide screen keeps
-# running; on a 799-pixel-wide screen it shows the "CheckForm" warning and ends once the warning is
-# closed, by its button or by its close box.
+# running, its window's class being the one its desktop entry names; on a 799-pixel-wide screen it
+# shows the "CheckForm" warning and ends once the warning is closed, by its button or by its close box.
 #
-# Usage: startup_check.sh PATH/TO/mohrwalk
+# Usage: startup_check.sh PATH/TO/mohrwalk PATH/TO/DESKTOP-ENTRY
 # Exits 77 (skipped) when Xvfb or xdotool is missing.
 set -u
 
-program=${1:?usage: startup_check.sh PATH/TO/mohrwalk}
+program=${1:?usage: startup_check.sh PATH/TO/mohrwalk PATH/TO/DESKTOP-ENTRY}
+desktop_entry=${2:?usage: startup_check.sh PATH/TO/mohrwalk PATH/TO/DESKTOP-ENTRY}
 main_title='^KS1150 : Tensorkring$'
 
 for tool in Xvfb xdotool xdpyinfo xprop xwininfo; do
@@ -104,6 +105,13 @@ if ! wait_for 20 window_shown "$main_title"; then
 else
     main=$(find_window "$main_title")
     wait_for 10 outer_size_is_800_by_600 "$main" || fail "the main window's outer size is not 800 x 600"
+    # A dock finds the menu entry of the running window by its class (the second word of WM_CLASS).
+    window_class=$(xprop -id "$main" WM_CLASS | sed -n 's/^WM_CLASS(STRING) = "[^"]*", "\([^"]*\)"$/\1/p')
+    entry_class=$(sed -n 's/^StartupWMClass=//p' "$desktop_entry")
+    [[ -n $window_class && $window_class == "$entry_class" ]] ||
+        fail "the window's class '$window_class' is not the desktop entry's StartupWMClass '$entry_class'"
+    [[ $window_class == "$(basename "$desktop_entry" .desktop)" ]] ||
+        fail "the window's class '$window_class' is not the desktop entry's id"
     # The check fires a second after start; stay watching well past it.
     while ((SECONDS - started < 3)); do
         process_gone "$program_pid" && break

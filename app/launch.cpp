@@ -1,0 +1,281 @@
+#include "launch.h"
+
+#include <QApplication>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <sys/stat.h>
+
+namespace mohr {
+
+namespace {
+
+constexpr char NoX[] = "DISPLAY is not set";
+constexpr char NoWayland[] = "WAYLAND_DISPLAY is not set";
+
+// Qt's own option `name` (given as -name or --name) followed by its value; the last one counts, as in Qt.
+QByteArray OptionValue(const QByteArrayList& arguments, const char* name) {
+    QByteArray value;
+    for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
+        QByteArray option = arguments[i];
+        if (option.startsWith("--"))
+            option.remove(0, 1);
+        if (option == QByteArray("-") + name)
+            value = arguments[++i];
+    }
+    return value;
+}
+
+// The platforms Qt will try, in order, without their options ("xcb:foo" is "xcb"). None given means
+// Qt's default for the desktop, which is X11 or Wayland.
+QByteArrayList ExplicitPlatforms(const QByteArrayList& arguments, TDisplayProbe& probe) {
+    QByteArray names = OptionValue(arguments, "platform");
+    if (names.isEmpty())
+        names = probe.Variable("QT_QPA_PLATFORM");
+    QByteArrayList platforms;
+    for (const QByteArray& name : names.split(';')) {
+        const qsizetype options = name.indexOf(':');
+        const QByteArray bare = (options < 0 ? name : name.left(options)).trimmed();
+        if (!bare.isEmpty())
+            platforms << bare;
+    }
+    return platforms;
+}
+
+QByteArray Quoted(const QByteArray& text) {
+    return '"' + text + '"';
+}
+
+// The one sentence the user gets when no window can be shown.
+QByteArray Sentence(const QByteArray& reason) {
+    return "mohrwalk is a desktop program and needs a display to show its window, but " + reason + '.';
+}
+
+QByteArray XDisplay(const QByteArrayList& arguments, TDisplayProbe& probe) {
+    const QByteArray display = OptionValue(arguments, "display");
+    return display.isEmpty() ? probe.Variable("DISPLAY") : display;
+}
+
+// Whether an X display answers is left to Qt's own connection: a trial connection of ours, closed
+// again, would make an X server with no other client reset itself just as Qt connects.
+QByteArray XReason(const QByteArrayList& arguments, TDisplayProbe& probe) {
+    return XDisplay(arguments, probe).isEmpty() ? QByteArray(NoX) : QByteArray();
+}
+
+QByteArray WaylandReason(TDisplayProbe& probe) {
+    if (!probe.Variable("WAYLAND_SOCKET").isEmpty())
+        return {};
+    const QByteArray name = probe.Variable("WAYLAND_DISPLAY");
+    // An unset name means the compositor's default socket, as for any Wayland client.
+    QByteArray path = name.isEmpty() ? QByteArray("wayland-0") : name;
+    if (!path.startsWith('/')) {
+        const QByteArray runtime = probe.Variable("XDG_RUNTIME_DIR");
+        if (runtime.isEmpty())
+            return name.isEmpty() ? NoWayland : "XDG_RUNTIME_DIR is not set";
+        path = runtime + '/' + path;
+    }
+    if (probe.SocketExists(path))
+        return {};
+    if (name.isEmpty())
+        return NoWayland;
+    return "the Wayland display " + Quoted(name) + " cannot be found";
+}
+
+// Why the platform cannot be had; empty when it can, or when it is none this check knows of (offscreen,
+// minimal, vnc, ... need no display, the framebuffer ones are left to Qt).
+QByteArray Reason(const QByteArray& platform, const QByteArrayList& arguments, TDisplayProbe& probe) {
+    if (platform == "xcb")
+        return XReason(arguments, probe);
+    if (platform.startsWith("wayland"))
+        return WaylandReason(probe);
+    return {};
+}
+
+void Print(FILE* stream, const QByteArray& text) {
+    std::fputs(text.constData(), stream);
+    std::fflush(stream);
+}
+
+// Qt may log from its own threads (the X event reader) while the application object is made.
+std::mutex guardMutex;
+TPlatformStartGuard* activeGuard = nullptr;
+
+} // namespace
+
+TDisplayProbe::~TDisplayProbe() = default;
+
+QByteArray TDisplayProbe::Variable(const char* name) {
+    return qgetenv(name);
+}
+
+bool TDisplayProbe::SocketExists(const QByteArray& path) {
+    struct stat status {};
+    return ::stat(path.constData(), &status) == 0 && S_ISSOCK(status.st_mode);
+}
+
+TLaunchRequest ReadLaunchRequest(const QByteArrayList& arguments) {
+    for (const QByteArray& argument : arguments) {
+        if (argument == "--help" || argument == "-h")
+            return TLaunchRequest::Help;
+        if (argument == "--version")
+            return TLaunchRequest::Version;
+    }
+    return TLaunchRequest::Run;
+}
+
+QByteArray HelpText() {
+    return "Usage: mohrwalk [--help | --version]\n"
+           "\n"
+           "A teaching program: it walks a student, one click at a time, through the graphical\n"
+           "solution of a plane-stress exercise with Mohr's circle, in Dutch and English.\n"
+           "\n"
+           "  -h, --help     show this help and exit\n"
+           "      --version  show the version and exit\n"
+           "\n"
+           "Qt's own options (-platform, -display, -style, -reverse, ...) are accepted as well.\n"
+           "mohrwalk is a desktop program: it needs an X11 or Wayland display.\n";
+}
+
+QByteArray VersionText() {
+    return "mohrwalk " MOHRWALK_VERSION "\n"
+           "Copyright (C) 2026 The mohrwalk developers\n"
+           "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
+           "This is free software: you are free to change and redistribute it.\n"
+           "There is NO WARRANTY, to the extent permitted by law.\n";
+}
+
+QByteArray MissingDisplay(const QByteArrayList& arguments, TDisplayProbe& probe) {
+    const QByteArrayList platforms = ExplicitPlatforms(arguments, probe);
+    QByteArrayList reasons;
+    if (platforms.isEmpty()) {
+        // Qt's default is X11 or Wayland: either will do. Of a display that was not asked for at all
+        // only the absence of both is worth saying.
+        const QByteArray x = XReason(arguments, probe);
+        if (x.isEmpty())
+            return {};
+        const QByteArray wayland = WaylandReason(probe);
+        if (wayland.isEmpty())
+            return {};
+        if (x == NoX && wayland == NoWayland)
+            return Sentence("neither DISPLAY nor WAYLAND_DISPLAY is set");
+        for (const QByteArray& reason : {x, wayland})
+            if (reason != NoX && reason != NoWayland)
+                reasons << reason;
+        return Sentence(reasons.join(" and "));
+    }
+    for (const QByteArray& platform : platforms) {
+        const QByteArray reason = Reason(platform, arguments, probe);
+        if (reason.isEmpty())
+            return {};
+        if (!reasons.contains(reason))
+            reasons << reason;
+    }
+    return Sentence(reasons.join(" and "));
+}
+
+QByteArray PlatformFailure(const QByteArrayList& arguments, TDisplayProbe& probe, bool displayRefused) {
+    if (displayRefused && !XDisplay(arguments, probe).isEmpty())
+        return Sentence("the X display " + Quoted(XDisplay(arguments, probe)) + " cannot be opened");
+    const QByteArrayList platforms = ExplicitPlatforms(arguments, probe);
+    if (platforms.isEmpty())
+        return Sentence("Qt could not start its platform plugin for it");
+    QByteArrayList quoted;
+    for (const QByteArray& platform : platforms)
+        quoted << Quoted(platform);
+    return Sentence("Qt could not start its platform plugin " + quoted.join(" or "));
+}
+
+QByteArrayList ArgumentsOf(int argc, char* argv[]) {
+    QByteArrayList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
+    return arguments;
+}
+
+std::optional<int> AnswerBeforeStart(int argc, char* argv[]) {
+    const QByteArrayList arguments = ArgumentsOf(argc, argv);
+    switch (ReadLaunchRequest(arguments)) {
+    case TLaunchRequest::Help:
+        Print(stdout, HelpText());
+        return 0;
+    case TLaunchRequest::Version:
+        Print(stdout, VersionText());
+        return 0;
+    case TLaunchRequest::Run:
+        break;
+    }
+    TDisplayProbe probe;
+    if (const QByteArray missing = MissingDisplay(arguments, probe); !missing.isEmpty()) {
+        Print(stderr, missing + '\n');
+        return 1;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> RefuseLeftoverArguments(int argc, char* argv[]) {
+    if (argc < 2)
+        return std::nullopt;
+    Print(stderr, "mohrwalk: unknown argument " + Quoted(argv[1]) + "; see mohrwalk --help.\n");
+    return 2;
+}
+
+void SetDesktopIdentity() {
+    QCoreApplication::setApplicationName(QString::fromLatin1(DesktopId));
+    QCoreApplication::setApplicationVersion(QStringLiteral(MOHRWALK_VERSION));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(DesktopId));
+}
+
+TPlatformStartGuard::TPlatformStartGuard(QByteArrayList arguments) : arguments_(std::move(arguments)) {
+    const std::lock_guard lock(guardMutex);
+    activeGuard = this;
+    previous_ = qInstallMessageHandler(Handle);
+}
+
+TPlatformStartGuard::~TPlatformStartGuard() {
+    Release();
+}
+
+void TPlatformStartGuard::Release() {
+    std::vector<THeld> held;
+    {
+        const std::lock_guard lock(guardMutex);
+        if (!active_)
+            return;
+        active_ = false;
+        qInstallMessageHandler(previous_);
+        activeGuard = nullptr;
+        held.swap(held_);
+    }
+    for (const THeld& message : held) {
+        const QMessageLogContext context(nullptr, 0, nullptr, message.category.constData());
+        qt_message_output(QtMsgType(message.type), context, QString::fromUtf8(message.message));
+    }
+}
+
+void TPlatformStartGuard::Handle(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    std::unique_lock lock(guardMutex);
+    TPlatformStartGuard* guard = activeGuard;
+    if (guard && type != QtFatalMsg) {
+        guard->held_.push_back(
+            {int(type), QByteArray(context.category ? context.category : "default"), message.toUtf8()});
+        return;
+    }
+    if (guard && message.contains(QLatin1String("platform plugin"), Qt::CaseInsensitive)) {
+        // Qt's chatter about the plugins it tried goes with the failure: the sentence says it all.
+        const bool displayRefused =
+            std::any_of(guard->held_.begin(), guard->held_.end(), [](const THeld& held) {
+                return held.message.contains("could not connect to display");
+            });
+        TDisplayProbe probe;
+        Print(stderr, PlatformFailure(guard->arguments_, probe, displayRefused) + '\n');
+        std::_Exit(1);
+    }
+    lock.unlock();
+    if (guard)
+        guard->Release();
+    qt_message_output(type, context, message);
+}
+
+} // namespace mohr

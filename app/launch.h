@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayList>
+#include <QtGlobal>
+
+#include <optional>
+#include <vector>
+
+namespace mohr {
+
+// The desktop entry's name without ".desktop": the Wayland app id and the X11 window class.
+inline constexpr char DesktopId[] = "org.mohrwalk.MohrWalk";
+
+// What the command line asks for before any window is made. The program has no arguments of its own
+// besides these two; Qt's options are Qt's.
+enum class TLaunchRequest { Run, Help, Version };
+TLaunchRequest ReadLaunchRequest(const QByteArrayList& arguments);
+QByteArray HelpText();
+QByteArray VersionText();
+
+// What the display check asks of the machine. Tests put in their own answers.
+class TDisplayProbe {
+public:
+    virtual ~TDisplayProbe();
+
+    virtual QByteArray Variable(const char* name);
+    virtual bool SocketExists(const QByteArray& path);
+};
+
+// The one sentence saying why no window can be shown, or empty when a platform Qt will try may be had.
+// What only trying can tell (an X display that does not answer, a plugin that does not load) is left
+// to Qt, whose failure TPlatformStartGuard turns into a sentence as well.
+QByteArray MissingDisplay(const QByteArrayList& arguments, TDisplayProbe& probe);
+
+// The sentence for a platform that Qt itself could not start; `displayRefused` when Qt said the X
+// display did not answer.
+QByteArray PlatformFailure(const QByteArrayList& arguments, TDisplayProbe& probe, bool displayRefused);
+
+// The arguments after the program's name, as given to main.
+QByteArrayList ArgumentsOf(int argc, char* argv[]);
+
+// Answers --help and --version, then checks for a display, all before Qt is started. Returns the exit
+// status when the program must end here.
+std::optional<int> AnswerBeforeStart(int argc, char* argv[]);
+
+// Refuses what is left of the command line once Qt has taken its own options. Returns the exit status
+// when the program must end here.
+std::optional<int> RefuseLeftoverArguments(int argc, char* argv[]);
+
+// The application name (the X11 window class) and the desktop file name (the Wayland app id), both
+// the desktop entry's, so that a dock matches the running window to its menu entry.
+void SetDesktopIdentity();
+
+// While the application object is made from `arguments`, Qt's messages are held back: a fatal platform
+// failure becomes one sentence on stderr and exit status 1 (no abort, no core); once released, the held
+// messages go out as they would have.
+class TPlatformStartGuard {
+public:
+    explicit TPlatformStartGuard(QByteArrayList arguments);
+    ~TPlatformStartGuard();
+    TPlatformStartGuard(const TPlatformStartGuard&) = delete;
+    TPlatformStartGuard& operator=(const TPlatformStartGuard&) = delete;
+
+    void Release();
+
+private:
+    struct THeld {
+        int type;
+        QByteArray category;
+        QByteArray message;
+    };
+    static void Handle(QtMsgType type, const QMessageLogContext& context, const QString& message);
+
+    QByteArrayList arguments_;
+    std::vector<THeld> held_;
+    QtMessageHandler previous_ = nullptr;
+    bool active_ = true;
+};
+
+} // namespace mohr
