@@ -93,36 +93,18 @@ QByteArray Reason(const QByteArray& platform, const QByteArrayList& arguments, T
     return {};
 }
 
-void Print(FILE* stream, const QByteArray& text) {
-    std::fputs(text.constData(), stream);
-    std::fflush(stream);
-}
-
-// Qt may log from its own threads (the X event reader) while the application object is made.
-std::mutex guardMutex;
-TPlatformStartGuard* activeGuard = nullptr;
-
-} // namespace
-
-TDisplayProbe::~TDisplayProbe() = default;
-
-QByteArray TDisplayProbe::Variable(const char* name) {
-    return qgetenv(name);
-}
-
-bool TDisplayProbe::SocketExists(const QByteArray& path) {
-    struct stat status {};
-    return ::stat(path.constData(), &status) == 0 && S_ISSOCK(status.st_mode);
-}
-
-TLaunchRequest ReadLaunchRequest(const QByteArrayList& arguments) {
-    for (const QByteArray& argument : arguments) {
-        if (argument == "--help" || argument == "-h")
-            return TLaunchRequest::Help;
-        if (argument == "--version")
-            return TLaunchRequest::Version;
-    }
-    return TLaunchRequest::Run;
+// The sentence for a platform that Qt itself could not start; `displayRefused` when Qt said the X
+// display did not answer.
+QByteArray PlatformFailure(const QByteArrayList& arguments, TDisplayProbe& probe, bool displayRefused) {
+    if (displayRefused && !XDisplay(arguments, probe).isEmpty())
+        return Sentence("the X display " + Quoted(XDisplay(arguments, probe)) + " cannot be opened");
+    const QByteArrayList platforms = ExplicitPlatforms(arguments, probe);
+    if (platforms.isEmpty())
+        return Sentence("Qt could not start its platform plugin for it");
+    QByteArrayList quoted;
+    for (const QByteArray& platform : platforms)
+        quoted << Quoted(platform);
+    return Sentence("Qt could not start its platform plugin " + quoted.join(" or "));
 }
 
 QByteArray HelpText() {
@@ -144,6 +126,28 @@ QByteArray VersionText() {
            "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
            "This is free software: you are free to change and redistribute it.\n"
            "There is NO WARRANTY, to the extent permitted by law.\n";
+}
+
+void Print(FILE* stream, const QByteArray& text) {
+    std::fputs(text.constData(), stream);
+    std::fflush(stream);
+}
+
+// Qt may log from its own threads (the X event reader) while the application object is made.
+std::mutex guardMutex;
+TPlatformStartGuard* activeGuard = nullptr;
+
+} // namespace
+
+TDisplayProbe::~TDisplayProbe() = default;
+
+QByteArray TDisplayProbe::Variable(const char* name) {
+    return qgetenv(name);
+}
+
+bool TDisplayProbe::SocketExists(const QByteArray& path) {
+    struct stat status {};
+    return ::stat(path.constData(), &status) == 0 && S_ISSOCK(status.st_mode);
 }
 
 QByteArray MissingDisplay(const QByteArrayList& arguments, TDisplayProbe& probe) {
@@ -175,18 +179,6 @@ QByteArray MissingDisplay(const QByteArrayList& arguments, TDisplayProbe& probe)
     return Sentence(reasons.join(" and "));
 }
 
-QByteArray PlatformFailure(const QByteArrayList& arguments, TDisplayProbe& probe, bool displayRefused) {
-    if (displayRefused && !XDisplay(arguments, probe).isEmpty())
-        return Sentence("the X display " + Quoted(XDisplay(arguments, probe)) + " cannot be opened");
-    const QByteArrayList platforms = ExplicitPlatforms(arguments, probe);
-    if (platforms.isEmpty())
-        return Sentence("Qt could not start its platform plugin for it");
-    QByteArrayList quoted;
-    for (const QByteArray& platform : platforms)
-        quoted << Quoted(platform);
-    return Sentence("Qt could not start its platform plugin " + quoted.join(" or "));
-}
-
 QByteArrayList ArgumentsOf(int argc, char* argv[]) {
     QByteArrayList arguments;
     for (int i = 1; i < argc; ++i)
@@ -196,15 +188,15 @@ QByteArrayList ArgumentsOf(int argc, char* argv[]) {
 
 std::optional<int> AnswerBeforeStart(int argc, char* argv[]) {
     const QByteArrayList arguments = ArgumentsOf(argc, argv);
-    switch (ReadLaunchRequest(arguments)) {
-    case TLaunchRequest::Help:
-        Print(stdout, HelpText());
-        return 0;
-    case TLaunchRequest::Version:
-        Print(stdout, VersionText());
-        return 0;
-    case TLaunchRequest::Run:
-        break;
+    for (const QByteArray& argument : arguments) {
+        if (argument == "--help" || argument == "-h") {
+            Print(stdout, HelpText());
+            return 0;
+        }
+        if (argument == "--version") {
+            Print(stdout, VersionText());
+            return 0;
+        }
     }
     TDisplayProbe probe;
     if (const QByteArray missing = MissingDisplay(arguments, probe); !missing.isEmpty()) {

@@ -12,13 +12,6 @@ namespace mohr {
 // The desktop entry's name without ".desktop": the Wayland app id and the X11 window class.
 inline constexpr char DesktopId[] = "org.mohrwalk.MohrWalk";
 
-// What the command line asks for before any window is made. The program has no arguments of its own
-// besides these two; Qt's options are Qt's.
-enum class TLaunchRequest { Run, Help, Version };
-TLaunchRequest ReadLaunchRequest(const QByteArrayList& arguments);
-QByteArray HelpText();
-QByteArray VersionText();
-
 // What the display check asks of the machine. Tests put in their own answers.
 class TDisplayProbe {
 public:
@@ -33,15 +26,12 @@ public:
 // to Qt, whose failure TPlatformStartGuard turns into a sentence as well.
 QByteArray MissingDisplay(const QByteArrayList& arguments, TDisplayProbe& probe);
 
-// The sentence for a platform that Qt itself could not start; `displayRefused` when Qt said the X
-// display did not answer.
-QByteArray PlatformFailure(const QByteArrayList& arguments, TDisplayProbe& probe, bool displayRefused);
-
 // The arguments after the program's name, as given to main.
 QByteArrayList ArgumentsOf(int argc, char* argv[]);
 
-// Answers --help and --version, then checks for a display, all before Qt is started. Returns the exit
-// status when the program must end here.
+// Answers --help and --version (the program has no other arguments of its own; Qt's options are Qt's),
+// then checks for a display, all before Qt is started. Returns the exit status when the program must
+// end here.
 std::optional<int> AnswerBeforeStart(int argc, char* argv[]);
 
 // Refuses what is left of the command line once Qt has taken its own options. Returns the exit status
