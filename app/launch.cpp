@@ -6,14 +6,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
-#include <sys/stat.h>
 
 namespace mohr {
 
 namespace {
 
-constexpr char NoX[] = "DISPLAY is not set";
-constexpr char NoWayland[] = "WAYLAND_DISPLAY is not set";
+// The desktop entry's name without ".desktop": the Wayland app id and the X11 window class.
+constexpr char DesktopId[] = "org.mohrwalk.MohrWalk";
 
 // Qt's own option `name` (given as -name or --name) followed by its value; the last one counts, as in Qt.
 QByteArray OptionValue(const QByteArrayList& arguments, const char* name) {
@@ -28,12 +27,12 @@ QByteArray OptionValue(const QByteArrayList& arguments, const char* name) {
     return value;
 }
 
-// The platforms Qt will try, in order, without their options ("xcb:foo" is "xcb"). None given means
-// Qt's default for the desktop, which is X11 or Wayland.
-QByteArrayList ExplicitPlatforms(const QByteArrayList& arguments, TDisplayProbe& probe) {
+// The platforms asked for, in the order Qt tries them, without their options ("xcb:foo" is "xcb").
+// Empty when none is: Qt then takes the desktop's, X11 or Wayland.
+QByteArrayList AskedPlatforms(const QByteArrayList& arguments) {
     QByteArray names = OptionValue(arguments, "platform");
     if (names.isEmpty())
-        names = probe.Variable("QT_QPA_PLATFORM");
+        names = qgetenv("QT_QPA_PLATFORM");
     QByteArrayList platforms;
     for (const QByteArray& name : names.split(';')) {
         const qsizetype options = name.indexOf(':');
@@ -42,6 +41,26 @@ QByteArrayList ExplicitPlatforms(const QByteArrayList& arguments, TDisplayProbe&
             platforms << bare;
     }
     return platforms;
+}
+
+QByteArray XDisplay(const QByteArrayList& arguments) {
+    const QByteArray display = OptionValue(arguments, "display");
+    return display.isEmpty() ? qgetenv("DISPLAY") : display;
+}
+
+// The variable that names the display of a platform when it is unset, or null when the platform may
+// be had: a display is named, or the platform needs none that this check knows of (offscreen, minimal,
+// vnc, ...; the framebuffer ones are left to Qt). Whether a named display answers is left to Qt's own
+// connection, whose failure the start guard reports: a trial connection of ours, closed again, would
+// make an X server with no other client reset itself just as Qt connects.
+const char* UnsetDisplay(const QByteArray& platform, const QByteArrayList& arguments) {
+    if (platform == "xcb")
+        return XDisplay(arguments).isEmpty() ? "DISPLAY" : nullptr;
+    // A Wayland session's compositor may also be found at its default socket.
+    if (platform.startsWith("wayland") && qgetenv("WAYLAND_DISPLAY").isEmpty() &&
+        qgetenv("WAYLAND_SOCKET").isEmpty() && qgetenv("XDG_SESSION_TYPE") != "wayland")
+        return "WAYLAND_DISPLAY";
+    return nullptr;
 }
 
 QByteArray Quoted(const QByteArray& text) {
@@ -53,52 +72,30 @@ QByteArray Sentence(const QByteArray& reason) {
     return "mohrwalk is a desktop program and needs a display to show its window, but " + reason + '.';
 }
 
-QByteArray XDisplay(const QByteArrayList& arguments, TDisplayProbe& probe) {
-    const QByteArray display = OptionValue(arguments, "display");
-    return display.isEmpty() ? probe.Variable("DISPLAY") : display;
-}
-
-// Whether an X display answers is left to Qt's own connection: a trial connection of ours, closed
-// again, would make an X server with no other client reset itself just as Qt connects.
-QByteArray XReason(const QByteArrayList& arguments, TDisplayProbe& probe) {
-    return XDisplay(arguments, probe).isEmpty() ? QByteArray(NoX) : QByteArray();
-}
-
-QByteArray WaylandReason(TDisplayProbe& probe) {
-    if (!probe.Variable("WAYLAND_SOCKET").isEmpty())
-        return {};
-    const QByteArray name = probe.Variable("WAYLAND_DISPLAY");
-    // An unset name means the compositor's default socket, as for any Wayland client.
-    QByteArray path = name.isEmpty() ? QByteArray("wayland-0") : name;
-    if (!path.startsWith('/')) {
-        const QByteArray runtime = probe.Variable("XDG_RUNTIME_DIR");
-        if (runtime.isEmpty())
-            return name.isEmpty() ? NoWayland : "XDG_RUNTIME_DIR is not set";
-        path = runtime + '/' + path;
+// The sentence when no platform Qt will try names a display, or empty when one may be had.
+QByteArray MissingDisplay(const QByteArrayList& arguments) {
+    QByteArrayList platforms = AskedPlatforms(arguments);
+    if (platforms.isEmpty())
+        platforms = {"xcb", "wayland"};
+    QByteArrayList unset;
+    for (const QByteArray& platform : platforms) {
+        const char* variable = UnsetDisplay(platform, arguments);
+        if (!variable)
+            return {};
+        if (!unset.contains(variable))
+            unset << variable;
     }
-    if (probe.SocketExists(path))
-        return {};
-    if (name.isEmpty())
-        return NoWayland;
-    return "the Wayland display " + Quoted(name) + " cannot be found";
-}
-
-// Why the platform cannot be had; empty when it can, or when it is none this check knows of (offscreen,
-// minimal, vnc, ... need no display, the framebuffer ones are left to Qt).
-QByteArray Reason(const QByteArray& platform, const QByteArrayList& arguments, TDisplayProbe& probe) {
-    if (platform == "xcb")
-        return XReason(arguments, probe);
-    if (platform.startsWith("wayland"))
-        return WaylandReason(probe);
-    return {};
+    if (unset.size() == 2)
+        return Sentence("neither " + unset.join(" nor ") + " is set");
+    return Sentence(unset.join() + " is not set");
 }
 
 // The sentence for a platform that Qt itself could not start; `displayRefused` when Qt said the X
 // display did not answer.
-QByteArray PlatformFailure(const QByteArrayList& arguments, TDisplayProbe& probe, bool displayRefused) {
-    if (displayRefused && !XDisplay(arguments, probe).isEmpty())
-        return Sentence("the X display " + Quoted(XDisplay(arguments, probe)) + " cannot be opened");
-    const QByteArrayList platforms = ExplicitPlatforms(arguments, probe);
+QByteArray PlatformFailure(const QByteArrayList& arguments, bool displayRefused) {
+    if (displayRefused && !XDisplay(arguments).isEmpty())
+        return Sentence("the X display " + Quoted(XDisplay(arguments)) + " cannot be opened");
+    const QByteArrayList platforms = AskedPlatforms(arguments);
     if (platforms.isEmpty())
         return Sentence("Qt could not start its platform plugin for it");
     QByteArrayList quoted;
@@ -139,46 +136,6 @@ TPlatformStartGuard* activeGuard = nullptr;
 
 } // namespace
 
-TDisplayProbe::~TDisplayProbe() = default;
-
-QByteArray TDisplayProbe::Variable(const char* name) {
-    return qgetenv(name);
-}
-
-bool TDisplayProbe::SocketExists(const QByteArray& path) {
-    struct stat status {};
-    return ::stat(path.constData(), &status) == 0 && S_ISSOCK(status.st_mode);
-}
-
-QByteArray MissingDisplay(const QByteArrayList& arguments, TDisplayProbe& probe) {
-    const QByteArrayList platforms = ExplicitPlatforms(arguments, probe);
-    QByteArrayList reasons;
-    if (platforms.isEmpty()) {
-        // Qt's default is X11 or Wayland: either will do. Of a display that was not asked for at all
-        // only the absence of both is worth saying.
-        const QByteArray x = XReason(arguments, probe);
-        if (x.isEmpty())
-            return {};
-        const QByteArray wayland = WaylandReason(probe);
-        if (wayland.isEmpty())
-            return {};
-        if (x == NoX && wayland == NoWayland)
-            return Sentence("neither DISPLAY nor WAYLAND_DISPLAY is set");
-        for (const QByteArray& reason : {x, wayland})
-            if (reason != NoX && reason != NoWayland)
-                reasons << reason;
-        return Sentence(reasons.join(" and "));
-    }
-    for (const QByteArray& platform : platforms) {
-        const QByteArray reason = Reason(platform, arguments, probe);
-        if (reason.isEmpty())
-            return {};
-        if (!reasons.contains(reason))
-            reasons << reason;
-    }
-    return Sentence(reasons.join(" and "));
-}
-
 QByteArrayList ArgumentsOf(int argc, char* argv[]) {
     QByteArrayList arguments;
     for (int i = 1; i < argc; ++i)
@@ -198,8 +155,7 @@ std::optional<int> AnswerBeforeStart(int argc, char* argv[]) {
             return 0;
         }
     }
-    TDisplayProbe probe;
-    if (const QByteArray missing = MissingDisplay(arguments, probe); !missing.isEmpty()) {
+    if (const QByteArray missing = MissingDisplay(arguments); !missing.isEmpty()) {
         Print(stderr, missing + '\n');
         return 1;
     }
@@ -260,8 +216,7 @@ void TPlatformStartGuard::Handle(QtMsgType type, const QMessageLogContext& conte
             std::any_of(guard->held_.begin(), guard->held_.end(), [](const THeld& held) {
                 return held.message.contains("could not connect to display");
             });
-        TDisplayProbe probe;
-        Print(stderr, PlatformFailure(guard->arguments_, probe, displayRefused) + '\n');
+        Print(stderr, PlatformFailure(guard->arguments_, displayRefused) + '\n');
         std::_Exit(1);
     }
     lock.unlock();

@@ -9,23 +9,6 @@
 
 namespace mohr {
 
-// The desktop entry's name without ".desktop": the Wayland app id and the X11 window class.
-inline constexpr char DesktopId[] = "org.mohrwalk.MohrWalk";
-
-// What the display check asks of the machine. Tests put in their own answers.
-class TDisplayProbe {
-public:
-    virtual ~TDisplayProbe();
-
-    virtual QByteArray Variable(const char* name);
-    virtual bool SocketExists(const QByteArray& path);
-};
-
-// The one sentence saying why no window can be shown, or empty when a platform Qt will try may be had.
-// What only trying can tell (an X display that does not answer, a plugin that does not load) is left
-// to Qt, whose failure TPlatformStartGuard turns into a sentence as well.
-QByteArray MissingDisplay(const QByteArrayList& arguments, TDisplayProbe& probe);
-
 // The arguments after the program's name, as given to main.
 QByteArrayList ArgumentsOf(int argc, char* argv[]);
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The program's word where it cannot start, and its command line, end to end. With no display at all,
 # with a display that does not exist and with a platform Qt cannot load, it prints one sentence and ends
-# with status 1, never an abort; --help and --version answer with no display at all; Qt's own options
-# are taken and any other argument is refused with status 2.
+# with status 1, never an abort; it looks for the display of the platforms Qt will try and leaves what
+# only trying can tell to Qt; --help and --version answer with no display at all; Qt's own options are
+# taken and any other argument is refused with status 2.
 #
 # Usage: launch_check.sh PATH/TO/mohrwalk VERSION
 # Exits 77 (skipped) when timeout is missing.
@@ -62,11 +63,18 @@ expect_sentence "a display that does not exist" "the X display \":$number\" cann
 run QT_QPA_PLATFORM=no-such-platform "$program"
 expect_sentence "a platform Qt cannot load" '"no-such-platform"'
 
-for option in --help -h; do
-    run "$program" "$option"
-    [[ $status == 0 && $out == "Usage: mohrwalk "* && -z $err ]] ||
-        fail "$option: status $status, stdout '${out%%$'\n'*}', stderr '$err'"
-done
+# Which platforms Qt will try: -platform before QT_QPA_PLATFORM; a list is tried in turn, options cut
+# off; a Wayland display is left to Qt (which here has no Wayland plugin), not refused beforehand.
+run QT_QPA_PLATFORM=offscreen "$program" -platform xcb
+expect_sentence "-platform xcb before QT_QPA_PLATFORM" "DISPLAY is not set"
+run QT_QPA_PLATFORM="wayland;xcb:nograb" DISPLAY=":$number" "$program"
+expect_sentence "a platform list" "the X display \":$number\" cannot be opened"
+run WAYLAND_DISPLAY=wayland-$number "$program"
+expect_sentence "a Wayland display" "Qt could not start its platform plugin for it"
+
+run "$program" -style fusion --help
+[[ $status == 0 && $out == "Usage: mohrwalk "* && -z $err ]] ||
+    fail "--help: status $status, stdout '${out%%$'\n'*}', stderr '$err'"
 run "$program" --version
 [[ $status == 0 && ${out%%$'\n'*} == "mohrwalk $version" && -z $err ]] ||
     fail "--version: status $status, stdout '${out%%$'\n'*}', stderr '$err'"
