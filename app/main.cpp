@@ -167,13 +167,8 @@ void TMainForm::applyPictures() {
         button->setIconSize(QSize(16, 16));
 
     // The flags are larger than their button: drawn centred and cut off at the button's bevel.
-    const QPixmap flags = FlagsPicture();
     const QSize inside = ui_->SpeedButton4->size() - QSize(4, 4);
-    if (!flags.isNull()) {
-        const QRect cut(QPoint((flags.width() - inside.width()) / 2, (flags.height() - inside.height()) / 2),
-                        inside);
-        ui_->SpeedButton4->setIcon(QIcon(flags.copy(cut)));
-    }
+    ui_->SpeedButton4->setIcon(FlagsIcon(inside));
     ui_->SpeedButton4->setIconSize(inside);
 
     ShowLogoWhenShown(ui_->Image1);
