@@ -1,6 +1,6 @@
 // The walkthrough through the real main window, clicked row by row with the mouse: the explanation and the
 // focus after every step, the closing step's bare sample, the language of the direction-centre label, and
-// progress that never carries over to the other language.
+// progress that never carries over to the other language. The step keys take the same road as a click.
 
 #include "appwindow.h"
 #include "steptable.h"
@@ -9,7 +9,9 @@
 #include "walkthrough/explanations.h"
 #include "walkthrough/progression.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTreeWidget>
@@ -58,6 +60,7 @@ private slots:
     void closingStepLeavesTheBareSampleWithItsStresses();
     void directionCentreIsLabelledInTheInterfaceLanguage();
     void progressNeverCarriesOverToTheOtherLanguage();
+    void stepKeysTakeTheCurrentRowAsAClickDoes();
 };
 
 void TestWalkthrough::everyStepInOrderThenInAnyOrder_data() {
@@ -246,6 +249,66 @@ void TestWalkthrough::progressNeverCarriesOverToTheOtherLanguage() {
         QVERIFY(!IsMarked(node));
     ClickRow(dutch, nl[1]);
     QCOMPARE(w.Platform.Informations.last(), QStringLiteral("Geen sprongen maken in de lijst !"));
+}
+
+void TestWalkthrough::stepKeysTakeTheCurrentRowAsAClickDoes() {
+    TWindow w;
+    QVERIFY(QTest::qWaitForWindowExposed(&w.Form));
+    w.Form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w.Form));
+    auto* tree = w.Get<QTreeWidget>("TreeView1");
+    const std::vector<QTreeWidgetItem*> nodes = PreOrder(tree);
+    const auto refusals = [&] { return w.Platform.Informations.size(); };
+
+    // Tab gives the tree a current row but selects nothing: the key still takes that row.
+    tree->setFocus(Qt::TabFocusReason);
+    tree->setCurrentItem(nodes[0], 0, QItemSelectionModel::NoUpdate);
+    QVERIFY(tree->selectedItems().isEmpty());
+    QTest::keyClick(tree, Qt::Key_Return);
+    QVERIFY(IsMarked(nodes[0]));
+    QCOMPARE(w.Memo()->toPlainText(), Explanation(TStepLanguage::Dutch, 0));
+    QCOMPARE(w.Form.focusWidget(), static_cast<QWidget*>(w.Memo()));
+
+    // Out of order by key: the refusal, and nothing else changes.
+    tree->setFocus();
+    tree->setCurrentItem(nodes[2]);
+    QTest::keyClick(tree, Qt::Key_Space);
+    QCOMPARE(w.Platform.Informations.last(), QStringLiteral("Geen sprongen maken in de lijst !"));
+    QVERIFY(!IsMarked(nodes[2]));
+    QCOMPARE(w.Memo()->toPlainText(), Explanation(TStepLanguage::Dutch, 0));
+
+    // A held key, or a key with a modifier, takes nothing; the keypad's Enter does.
+    tree->setCurrentItem(nodes[1]);
+    QKeyEvent held(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), true);
+    QApplication::sendEvent(tree, &held);
+    QTest::keyClick(tree, Qt::Key_Return, Qt::ControlModifier);
+    QVERIFY(!IsMarked(nodes[1]));
+    QTest::keyClick(tree, Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY(IsMarked(nodes[1]));
+    QCOMPARE(refusals(), 1);
+
+    // Keys and clicks mix: the next row by click, the one after by key.
+    ClickRow(tree, nodes[2]);
+    QVERIFY(IsMarked(nodes[2]));
+    tree->setCurrentItem(nodes[3]);
+    QTest::keyClick(tree, Qt::Key_Space);
+    QVERIFY(IsMarked(nodes[3]));
+    QCOMPARE(refusals(), 1);
+
+    // An added explanation leaves the focus on the row and is announced, without taking the focus.
+    for (int k = 4; k <= 11; ++k) {
+        tree->setFocus();
+        tree->setCurrentItem(nodes[k]);
+        QTest::keyClick(tree, Qt::Key_Return);
+    }
+    QCOMPARE(w.Form.focusWidget(), static_cast<QWidget*>(tree));
+    auto* announcer = w.Get("Announcer");
+    QVERIFY(announcer->isVisible());
+    QCOMPARE(announcer->size(), QSize(0, 0));
+    QCOMPARE(announcer->accessibleName(), Explanation(TStepLanguage::Dutch, 11));
+    QCOMPARE(announcer->focusPolicy(), Qt::NoFocus);
+    // The explanation box describes itself by its whole text, ready when the focus reaches it.
+    QCOMPARE(w.Memo()->accessibleDescription(), w.Memo()->toPlainText());
 }
 
 QTEST_MAIN(TestWalkthrough)
