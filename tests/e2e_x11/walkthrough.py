@@ -613,43 +613,38 @@ def restart(program, panels, press=None):
     note(f"restarted ({program.lang})")
 
 
-def main():
+def switched_to_english(program, how):
+    """After the language switch by `how`: English texts, names, and the start state again."""
+    program.lang = "en"
+    if wait_until(lambda: program.window_id(LANG["en"]["title"])) is None:
+        fail(f"{how} did not switch to English")
+    program.expanded.clear()
+    check_names(program)
+    panels = Panels(program.app, "en")
+    check_start_state(program, panels, "switch to English")
+    return panels
+
+
+def leave(program, how, action):
+    """Ends the program by `action`, which must end it cleanly."""
+    action()
+    try:
+        status = program.process.wait(TIMEOUT)
+    except subprocess.TimeoutExpired:
+        status = "still running"
+    if status != 0:
+        fail(f"{how} did not end the program cleanly ({status})")
+
+
+def run(drive):
+    """Starts the program named on the command line, waits until its window is placed, runs
+    drive(program) and reports; the program never outlives the run."""
     program = Program(sys.argv[1])
     try:
         if wait_until(program.settled, 20) is None:
             raise SystemExit("FAIL: the main window was not framed and centred on the screen")
         check_names(program)
-        panels = Panels(program.app, "nl")
-        check_start_state(program, panels, "start")
-
-        refuse(program, panels, 2)
-        walk(program, panels)
-        toggle_grid(program, panels)
-        restart(program, panels)
-
-        press_button(program, LANG["nl"]["language"])
-        program.lang = "en"
-        if wait_until(lambda: program.window_id(LANG["en"]["title"])) is None:
-            fail("the title did not change to English")
-        program.expanded.clear()
-        check_names(program)
-        panels = Panels(program.app, "en")
-        check_start_state(program, panels, "switch to English")
-
-        program.click_node(0)
-        refuse(program, panels, 17)
-        restart(program, panels)
-        walk(program, panels)
-        toggle_grid(program, panels)
-        restart(program, panels)
-
-        press_button(program, LANG["en"]["exit"])
-        try:
-            status = program.process.wait(TIMEOUT)
-        except subprocess.TimeoutExpired:
-            status = "still running"
-        if status != 0:
-            fail(f"the exit button did not end the program cleanly ({status})")
+        drive(program)
     finally:
         if program.process.poll() is None:
             program.process.kill()
@@ -662,5 +657,27 @@ def main():
     return 0
 
 
+def drive_by_mouse(program):
+    panels = Panels(program.app, "nl")
+    check_start_state(program, panels, "start")
+
+    refuse(program, panels, 2)
+    walk(program, panels)
+    toggle_grid(program, panels)
+    restart(program, panels)
+
+    press_button(program, LANG["nl"]["language"])
+    panels = switched_to_english(program, "the language button")
+
+    program.click_node(0)
+    refuse(program, panels, 17)
+    restart(program, panels)
+    walk(program, panels)
+    toggle_grid(program, panels)
+    restart(program, panels)
+
+    leave(program, "the exit button", lambda: press_button(program, LANG["en"]["exit"]))
+
+
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run(drive_by_mouse))
