@@ -286,29 +286,6 @@ void TestWalkthrough::stepKeysTakeTheCurrentRowAsAClickDoes() {
     QTest::keyClick(tree, Qt::Key_Enter, Qt::KeypadModifier);
     QVERIFY(IsMarked(nodes[1]));
     QCOMPARE(refusals(), 1);
-
-    // Keys and clicks mix: the next row by click, the one after by key.
-    ClickRow(tree, nodes[2]);
-    QVERIFY(IsMarked(nodes[2]));
-    tree->setCurrentItem(nodes[3]);
-    QTest::keyClick(tree, Qt::Key_Space);
-    QVERIFY(IsMarked(nodes[3]));
-    QCOMPARE(refusals(), 1);
-
-    // An added explanation leaves the focus on the row and is announced, without taking the focus.
-    for (int k = 4; k <= 11; ++k) {
-        tree->setFocus();
-        tree->setCurrentItem(nodes[k]);
-        QTest::keyClick(tree, Qt::Key_Return);
-    }
-    QCOMPARE(w.Form.focusWidget(), static_cast<QWidget*>(tree));
-    auto* announcer = w.Get("Announcer");
-    QVERIFY(announcer->isVisible());
-    QCOMPARE(announcer->size(), QSize(0, 0));
-    QCOMPARE(announcer->accessibleName(), Explanation(TStepLanguage::Dutch, 11));
-    QCOMPARE(announcer->focusPolicy(), Qt::NoFocus);
-    // The explanation box describes itself by its whole text, ready when the focus reaches it.
-    QCOMPARE(w.Memo()->accessibleDescription(), w.Memo()->toPlainText());
 }
 
 QTEST_MAIN(TestWalkthrough)
