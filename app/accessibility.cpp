@@ -1,13 +1,26 @@
 #include "accessibility.h"
 
+#include "paintbox.h"
+
 #include "figures/describe.h"
 #include "figures/figures.h"
+#include "walkthrough/progression.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QAction>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QWidget>
+
+#include <utility>
+#include <vector>
 
 namespace mohr {
 
@@ -24,7 +37,176 @@ void SetDescription(QWidget* widget, const QString& description) {
         widget->setAccessibleDescription(description);
 }
 
+// A taken step is checked for readers only: the check box is never drawn, so the rows look as before.
+class TUndrawnCheckDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->features &= ~QStyleOptionViewItem::HasCheckIndicator;
+    }
+};
+
+void ShowStepStates(QTreeWidget* tree) {
+    if (!tree)
+        return;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        QTreeWidgetItem* row = *it;
+        const QVariant state = IsMarked(row) ? QVariant(int(Qt::Checked)) : QVariant();
+        if (row->data(0, Qt::CheckStateRole) != state)
+            row->setData(0, Qt::CheckStateRole, state);
+    }
+}
+
+// Rows of a hidden tree would still tell readers they are showing, since they lie in the tree's place:
+// while the tree is hidden they are hidden too, and so left out of the accessibility tree. Only the
+// tree's own hiding counts, not its page's, so that its scroll position survives a page change.
+class THiddenTreeRows : public QObject {
+public:
+    explicit THiddenTreeRows(QTreeWidget* tree) : QObject(tree), tree_(tree) {
+        tree->installEventFilter(this);
+        hideRows(tree->isHidden());
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == tree_ && event->type() == QEvent::HideToParent)
+            hideRows(true);
+        else if (watched == tree_ && event->type() == QEvent::ShowToParent)
+            hideRows(false);
+        return false;
+    }
+
+private:
+    void hideRows(bool hidden) {
+        for (int i = 0; i < tree_->topLevelItemCount(); ++i)
+            tree_->topLevelItem(i)->setHidden(hidden);
+    }
+
+    QTreeWidget* tree_;
+};
+
+// Tells readers a text without taking the focus: an empty notification that is shown anew for every
+// text, which a reader then reads out. It has no size, so nothing of it is ever seen.
+class TAnnouncer : public QWidget {
+public:
+    explicit TAnnouncer(QWidget* window) : QWidget(window) {
+        setObjectName(QStringLiteral("Announcer"));
+        setFocusPolicy(Qt::NoFocus);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setGeometry(0, 0, 0, 0);
+    }
+};
+
+// A widget that offers some of its QActions to readers as accessible actions, with their keys as the
+// key bindings; its other actions (set focus) follow.
+class TKeyedWidget : public QAccessibleWidget {
+public:
+    // Pairs of an accessible action name and the objectName of the widget's QAction behind it.
+    using TActions = std::vector<std::pair<QString, QString>>;
+
+    TKeyedWidget(QWidget* widget, QAccessible::Role role, TActions actions)
+        : QAccessibleWidget(widget, role), actions_(std::move(actions)) {}
+
+    QStringList actionNames() const override {
+        QStringList names;
+        for (const auto& [name, action] : actions_)
+            if (find(action))
+                names << name;
+        return names + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& name) override {
+        if (QAction* action = actionFor(name))
+            action->trigger();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+    QStringList keyBindingsForAction(const QString& name) const override {
+        if (QAction* action = actionFor(name))
+            return {action->shortcut().toString()};
+        return QAccessibleWidget::keyBindingsForAction(name);
+    }
+
+private:
+    QAction* find(const QString& objectName) const {
+        for (QAction* action : widget()->actions())
+            if (action->objectName() == objectName)
+                return action;
+        return nullptr;
+    }
+    QAction* actionFor(const QString& name) const {
+        for (const auto& [accessibleName, action] : actions_)
+            if (accessibleName == name)
+                return find(action);
+        return nullptr;
+    }
+
+    TActions actions_;
+};
+
+QAccessibleInterface* ProgramInterfaces(const QString& className, QObject* object) {
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (!widget)
+        return nullptr;
+    // A plain top-level widget would be a filler, and readers follow the activation of windows only.
+    if (className == QLatin1String("mohr::TMainForm"))
+        return new QAccessibleWidget(widget, QAccessible::Window);
+    if (className == QLatin1String("QWidget") && dynamic_cast<TAnnouncer*>(widget))
+        return new QAccessibleWidget(widget, QAccessible::Notification);
+    if (className == QLatin1String("QWidget") && dynamic_cast<TPaintBox*>(widget))
+        return new TKeyedWidget(
+            widget, QAccessible::Graphic,
+            {{QAccessibleActionInterface::showMenuAction(), QStringLiteral("GridMenuKey")}});
+    if (className == QLatin1String("QTabWidget") && widget->objectName() == QLatin1String("PageControl1"))
+        return new TKeyedWidget(
+            widget, QAccessible::Client,
+            {{QAccessibleActionInterface::nextPageAction(), QStringLiteral("PageNext")},
+             {QAccessibleActionInterface::previousPageAction(), QStringLiteral("PagePrevious")}});
+    return nullptr;
+}
+
 } // namespace
+
+void InstallAccessibleInterfaces() {
+    static const bool installed = [] {
+        QAccessible::installFactory(ProgramInterfaces);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
+void ExposeStepRows(QTreeWidget* tree) {
+    if (!tree)
+        return;
+    tree->setItemDelegate(new TUndrawnCheckDelegate(tree));
+    // Nothing but a step may change the state: a click on the (undrawn) box or Space must not.
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        (*it)->setFlags((*it)->flags() & ~Qt::ItemIsUserCheckable);
+    new THiddenTreeRows(tree);
+    ShowStepStates(tree);
+}
+
+void AnnounceExplanation(QTreeWidget* tree, const QString& explanation) {
+    if (!tree || tree->window()->focusWidget() != tree || explanation.isEmpty())
+        return;
+    QWidget* window = tree->window();
+    auto* announcer = window->findChild<TAnnouncer*>(QStringLiteral("Announcer"), Qt::FindDirectChildrenOnly);
+    if (!announcer)
+        announcer = new TAnnouncer(window);
+    // Shown again, it tells the readers its new text.
+    announcer->hide();
+    announcer->setAccessibleName(explanation);
+    announcer->show();
+}
+
+void DescribeByText(QPlainTextEdit* memo) {
+    if (!memo)
+        return;
+    QObject::connect(memo, &QPlainTextEdit::textChanged, memo,
+                     [memo] { SetDescription(memo, memo->toPlainText()); });
+}
 
 void UpdateAccessibility(QWidget* mainForm, const TFigures& figures) {
     if (!mainForm)
@@ -74,6 +256,9 @@ void UpdateAccessibility(QWidget* mainForm, const TFigures& figures) {
     SetName(diagram, pick(u"Tekening van de tensorkring", u"Drawing of Mohr\u2019s circle"));
     SetDescription(element, ElementPanelDescription(figures));
     SetDescription(diagram, DiagramPanelDescription(figures));
+
+    for (const char* name : {"TreeView1", "TreeViewUK"})
+        ShowStepStates(qobject_cast<QTreeWidget*>(find(name)));
 }
 
 } // namespace mohr

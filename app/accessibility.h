@@ -1,5 +1,8 @@
 #pragma once
 
+class QPlainTextEdit;
+class QString;
+class QTreeWidget;
 class QWidget;
 
 namespace mohr {
@@ -7,8 +10,28 @@ namespace mohr {
 class TFigures;
 
 // Gives every control of the main window its accessible name in the interface language (a tool
-// button says what its hint says) and each drawing panel a description of what it shows right now.
-// Called whenever the language, the figures or the hints may have changed.
+// button says what its hint says) and each drawing panel a description of what it shows right now;
+// a taken step is exposed as checked. Called whenever the language, the figures, the marks or the
+// hints may have changed.
 void UpdateAccessibility(QWidget* mainForm, const TFigures& figures);
+
+// Installs, once, the program's own accessible interfaces: the main window is a window (frame), the
+// drawing panels are pictures, and the diagram panel and the page control offer the keys of their
+// QActions (objectNames "GridMenuKey", "PageNext", "PagePrevious") as their actions' key bindings.
+// Must run before the main window is made: readers keep the first interface of an object.
+void InstallAccessibleInterfaces();
+
+// Prepares a step tree for readers: its rows may carry a checked state without a check box being
+// drawn or clicked, and while the tree is hidden its rows are kept out of the accessibility tree.
+void ExposeStepRows(QTreeWidget* tree);
+
+// After a step that left the focus on the step tree, lets a reader read the new explanation, as a
+// notification of the main window. Does nothing when the focus went elsewhere: the explanation box
+// that got it is read out with its description, the whole explanation.
+void AnnounceExplanation(QTreeWidget* tree, const QString& explanation);
+
+// The explanation box describes itself by its whole text, so that a reader reads the whole explanation
+// and not only the first wrapped line; kept up to date on every change, before the focus moves there.
+void DescribeByText(QPlainTextEdit* memo);
 
 } // namespace mohr

@@ -1,6 +1,7 @@
 #include "main.h"
 
 #include "accessibility.h"
+#include "keyboard.h"
 #include "paintbox.h"
 #include "pictures.h"
 #include "platform.h"
@@ -10,6 +11,7 @@
 #include <QAction>
 #include <QDialog>
 #include <QFont>
+#include <QKeySequence>
 #include <QMenu>
 #include <QPaintEvent>
 #include <QPainter>
@@ -69,6 +71,7 @@ constexpr int SmallestScreenWidth = 800;
 TMainForm::TMainForm(TPlatform* platform, QWidget* parent)
     : QWidget(parent), ownPlatform_(platform ? nullptr : std::make_unique<TPlatform>()),
       platform_(platform ? *platform : *ownPlatform_), ui_(std::make_unique<Ui::MainForm>()) {
+    InstallAccessibleInterfaces();
     InstallFontSubstitutes();
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -90,6 +93,7 @@ TMainForm::TMainForm(TPlatform* platform, QWidget* parent)
 
     FormCreate();
     connectHandlers();
+    buildKeys();
     UpdateAccessibility(this, *figures_);
 }
 
@@ -167,13 +171,8 @@ void TMainForm::applyPictures() {
         button->setIconSize(QSize(16, 16));
 
     // The flags are larger than their button: drawn centred and cut off at the button's bevel.
-    const QPixmap flags = FlagsPicture();
     const QSize inside = ui_->SpeedButton4->size() - QSize(4, 4);
-    if (!flags.isNull()) {
-        const QRect cut(QPoint((flags.width() - inside.width()) / 2, (flags.height() - inside.height()) / 2),
-                        inside);
-        ui_->SpeedButton4->setIcon(QIcon(flags.copy(cut)));
-    }
+    ui_->SpeedButton4->setIcon(FlagsIcon(inside));
     ui_->SpeedButton4->setIconSize(inside);
 
     ShowLogoWhenShown(ui_->Image1);
@@ -211,17 +210,77 @@ void TMainForm::connectHandlers() {
         PaintBox1MouseDown(button, shift, at.x(), at.y());
     };
 
-    // A click on a row acts on that row: it is made the selected node before the step is taken.
-    connect(ui_->TreeView1, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) {
-        if (item && ui_->TreeView1->currentItem() != item)
-            ui_->TreeView1->setCurrentItem(item);
+    for (QTreeWidget* tree : {ui_->TreeView1, ui_->TreeViewUK})
+        connect(tree, &QTreeWidget::itemClicked, this,
+                [this, tree](QTreeWidgetItem* row, int) { StepRowChosen(tree, row); });
+}
+
+void TMainForm::StepRowChosen(QTreeWidget* tree, QTreeWidgetItem* row) {
+    if (!row)
+        return;
+    // The chosen row is the one acted on: it becomes the selected node before the step is taken.
+    if (tree->currentItem() != row || !row->isSelected())
+        tree->setCurrentItem(row);
+    if (tree == ui_->TreeView1)
         TreeView1Click();
-    });
-    connect(ui_->TreeViewUK, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) {
-        if (item && ui_->TreeViewUK->currentItem() != item)
-            ui_->TreeViewUK->setCurrentItem(item);
+    else
         TreeViewUKClick();
-    });
+}
+
+void TMainForm::buildKeys() {
+    // The tool buttons stay out of the Tab order; their keys work wherever the focus is, and readers
+    // find them as the buttons' key bindings.
+    ui_->SpeedButton1->setShortcut(QKeySequence(QKeySequence::HelpContents));
+    ui_->SpeedButton2->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    ui_->SpeedButton3->setShortcut(QKeySequence(QKeySequence::Quit));
+    ui_->SpeedButton4->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+
+    // The page keys belong to the page control, so that readers find them there.
+    const auto pageKey = [this](const char* name, QList<QKeySequence> keys, int step) {
+        auto* action = new QAction(ui_->PageControl1);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        ui_->PageControl1->addAction(action);
+        connect(action, &QAction::triggered, this, [this, step] { TurnPage(step); });
+    };
+    pageKey("PageNext", {QKeySequence(Qt::CTRL | Qt::Key_PageDown), QKeySequence(Qt::CTRL | Qt::Key_Tab)}, 1);
+    pageKey("PagePrevious",
+            {QKeySequence(Qt::CTRL | Qt::Key_PageUp), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)},
+            -1);
+
+    // The grid entries have keys of their own. They work from the whole window, so they are added to
+    // it too; the menu does not show them, so that it looks as it always did.
+    ON1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    OFF1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G));
+    for (QAction* entry : {ON1, OFF1}) {
+        entry->setShortcutVisibleInContextMenu(false);
+        addAction(entry);
+    }
+
+    // The drawing panels are reached with Tab (a click does not take the focus from the tree). On the
+    // diagram panel the context-menu key and Shift+F10 open the grid menu where the mouse opens it.
+    for (TPaintBox* panel : {ui_->PaintBox1, ui_->PaintBox2})
+        panel->setFocusPolicy(Qt::TabFocus);
+    auto* menuKey = new QAction(ui_->PaintBox1);
+    menuKey->setObjectName(QStringLiteral("GridMenuKey"));
+    menuKey->setShortcuts({QKeySequence(Qt::SHIFT | Qt::Key_F10), QKeySequence(Qt::Key_Menu)});
+    menuKey->setShortcutContext(Qt::WidgetShortcut);
+    ui_->PaintBox1->addAction(menuKey);
+    connect(menuKey, &QAction::triggered, this, [this] { platform_.Popup(PopupMenu1, GridMenuPoint()); });
+
+    for (QTreeWidget* tree : {ui_->TreeView1, ui_->TreeViewUK}) {
+        TakeStepsByKey(tree, [this, tree](QTreeWidgetItem* row) { StepRowChosen(tree, row); });
+        ExposeStepRows(tree);
+    }
+    DescribeByText(ui_->Memo1);
+}
+
+void TMainForm::TurnPage(int step) {
+    const int count = ui_->PageControl1->count();
+    if (count > 0)
+        ui_->PageControl1->setCurrentIndex((ui_->PageControl1->currentIndex() + step + count) % count);
 }
 
 void TMainForm::FormCreate() {
@@ -373,13 +432,17 @@ void TMainForm::OFF1Click() {
 }
 
 void TMainForm::TreeView1Click() {
-    HandleStepClick(*this, ui_->TreeView1, TStepLanguage::Dutch);
+    const bool taken = HandleStepClick(*this, ui_->TreeView1, TStepLanguage::Dutch);
     UpdateAccessibility(this, *figures_);
+    if (taken)
+        AnnounceExplanation(ui_->TreeView1, ui_->Memo1->toPlainText());
 }
 
 void TMainForm::TreeViewUKClick() {
-    HandleStepClick(*this, ui_->TreeViewUK, TStepLanguage::English);
+    const bool taken = HandleStepClick(*this, ui_->TreeViewUK, TStepLanguage::English);
     UpdateAccessibility(this, *figures_);
+    if (taken)
+        AnnounceExplanation(ui_->TreeViewUK, ui_->Memo1->toPlainText());
 }
 
 void TMainForm::ResetWalkthrough() {

@@ -11,6 +11,8 @@ class QAction;
 class QDialog;
 class QMenu;
 class QTimer;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace Ui {
 class MainForm;
@@ -84,6 +86,12 @@ private:
     void makePagesOpaque();
     void buildPopupMenu();
     void connectHandlers();
+    // The keys of the commands, the panels' place in the Tab order and the step keys of the trees.
+    void buildKeys();
+    // A row chosen by a click or by a key: it becomes the selected node, then the tree's handler runs.
+    void StepRowChosen(QTreeWidget* tree, QTreeWidgetItem* row);
+    // Moves to the next (+1) or previous (-1) page, round the end.
+    void TurnPage(int step);
     // Keeps the outer size, window frame included, at exactly 800 x 600.
     void fitOuterSize();
     void centreOnScreen();

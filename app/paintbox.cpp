@@ -1,5 +1,6 @@
 #include "paintbox.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -90,6 +91,26 @@ void TPaintBox::mousePressEvent(QMouseEvent* event) {
     QWidget::mousePressEvent(event);
 }
 
+void TPaintBox::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    if (parentWidget())
+        parentWidget()->update(); // its bevel marks the focus
+}
+
+void TPaintBox::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    if (parentWidget())
+        parentWidget()->update();
+}
+
+bool TPaintBox::focusNextPrevChild(bool next) {
+    // Hidden with the focus, for a refresh that shows it again at once: the focus stays, so that a
+    // keyboard user is not moved away and a reader does not announce two focus changes.
+    if (isHidden())
+        return true;
+    return QWidget::focusNextPrevChild(next);
+}
+
 TBevelPanel::TBevelPanel(QWidget* parent) : QFrame(parent) {
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::white);
@@ -105,7 +126,15 @@ void TBevelPanel::paintEvent(QPaintEvent*) {
     bevel.setColor(QPalette::Dark, QColor(0x80, 0x80, 0x80));
     const QRect outer = rect();
     qDrawShadePanel(&painter, outer, bevel, false, 2);
-    qDrawShadePanel(&painter, outer.adjusted(2, 2, -2, -2), bevel, true, 2);
+    const QRect inner = outer.adjusted(2, 2, -2, -2);
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus && focus->parentWidget() == this) {
+        const QColor mark = palette().color(QPalette::Active, QPalette::Highlight);
+        painter.fillRect(inner, mark);
+        painter.fillRect(inner.adjusted(2, 2, -2, -2), Qt::white);
+    } else {
+        qDrawShadePanel(&painter, inner, bevel, true, 2);
+    }
 }
 
 } // namespace mohr

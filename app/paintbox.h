@@ -45,6 +45,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     // A fresh white image for the current size and pixel ratio; what it showed is replayed by a refresh.
@@ -58,7 +61,9 @@ private:
     bool painting_ = false;
 };
 
-// A white panel with a 2-pixel raised outer and a 2-pixel lowered inner bevel.
+// A white panel with a 2-pixel raised outer and a 2-pixel lowered inner bevel. While the drawing panel
+// inside has the keyboard focus, the inner bevel is drawn in the highlight colour instead: the focus is
+// marked around the drawing, never on it.
 class TBevelPanel : public QFrame {
 public:
     explicit TBevelPanel(QWidget* parent = nullptr);

@@ -8,10 +8,13 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPixmapCache>
+#include <QRect>
 #include <QScreen>
 #include <QStringList>
 #include <QWidget>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace mohr {
 
@@ -59,8 +62,12 @@ private:
 } // namespace
 
 void ShowLogoWhenShown(QLabel* box) {
-    if (box)
-        new TLogoOnShow(box);
+    if (!box)
+        return;
+    new TLogoOnShow(box);
+    // Readers name the picture; the dialogs, like their texts, are in Dutch only.
+    if (box->accessibleName().isEmpty())
+        box->setAccessibleName(QStringLiteral("Logo van de maker"));
 }
 
 QImage WithTransparentBottomLeft(const QImage& picture) {
@@ -77,6 +84,40 @@ QImage WithTransparentBottomLeft(const QImage& picture) {
     return image;
 }
 
+QImage DoubledPicture(const QImage& picture) {
+    if (picture.isNull())
+        return {};
+    const QImage source = picture.convertToFormat(QImage::Format_ARGB32);
+    const int w = source.width(), h = source.height();
+    QImage doubled(2 * w, 2 * h, QImage::Format_ARGB32);
+    // Outside the picture a pixel counts as its own neighbour.
+    const auto at = [&](int x, int y) {
+        return source.pixel(std::clamp(x, 0, w - 1), std::clamp(y, 0, h - 1));
+    };
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const QRgb p = source.pixel(x, y);
+            const QRgb up = at(x, y - 1), right = at(x + 1, y), left = at(x - 1, y), down = at(x, y + 1);
+            doubled.setPixel(2 * x, 2 * y, left == up && left != down && up != right ? up : p);
+            doubled.setPixel(2 * x + 1, 2 * y, up == right && up != left && right != down ? right : p);
+            doubled.setPixel(2 * x, 2 * y + 1, down == left && down != right && left != up ? left : p);
+            doubled.setPixel(2 * x + 1, 2 * y + 1, right == down && right != up && down != left ? down : p);
+        }
+    return doubled;
+}
+
+namespace {
+
+// Adds the picture to the icon at its own size and doubled for dense screens.
+void AddWithDoubled(QIcon& icon, const QImage& picture, QIcon::Mode mode = QIcon::Normal) {
+    icon.addPixmap(QPixmap::fromImage(picture), mode);
+    QPixmap doubled = QPixmap::fromImage(DoubledPicture(picture));
+    doubled.setDevicePixelRatio(2.0);
+    icon.addPixmap(doubled, mode);
+}
+
+} // namespace
+
 QIcon TwoStatePicture(const QString& resource) {
     const QImage picture(resource);
     if (picture.isNull() || picture.width() < 2)
@@ -85,8 +126,8 @@ QIcon TwoStatePicture(const QString& resource) {
     const QImage strip = WithTransparentBottomLeft(picture);
     const int half = strip.width() / 2;
     QIcon icon;
-    icon.addPixmap(QPixmap::fromImage(strip.copy(0, 0, half, strip.height())), QIcon::Normal);
-    icon.addPixmap(QPixmap::fromImage(strip.copy(half, 0, half, strip.height())), QIcon::Disabled);
+    AddWithDoubled(icon, strip.copy(0, 0, half, strip.height()), QIcon::Normal);
+    AddWithDoubled(icon, strip.copy(half, 0, half, strip.height()), QIcon::Disabled);
     return icon;
 }
 
@@ -97,11 +138,28 @@ QPixmap FlagsPicture() {
     return QPixmap::fromImage(WithTransparentBottomLeft(picture));
 }
 
+QIcon FlagsIcon(QSize shown) {
+    const QImage flags = FlagsPicture().toImage();
+    if (flags.isNull() || shown.isEmpty())
+        return {};
+    const QRect cut(QPoint((flags.width() - shown.width()) / 2, (flags.height() - shown.height()) / 2),
+                    shown);
+    QIcon icon(QPixmap::fromImage(flags.copy(cut)));
+    // Cut from the doubled picture, so that its edges are those of the whole flags.
+    QPixmap doubled =
+        QPixmap::fromImage(DoubledPicture(flags).copy(QRect(2 * cut.topLeft(), 2 * cut.size())));
+    doubled.setDevicePixelRatio(2.0);
+    icon.addPixmap(doubled);
+    return icon;
+}
+
 QIcon WindowIcon() {
     const QImage picture(QStringLiteral(":/pictures/icon.xpm"));
     if (picture.isNull())
         return {};
-    return QIcon(QPixmap::fromImage(picture));
+    QIcon icon;
+    AddWithDoubled(icon, picture);
+    return icon;
 }
 
 void CentreOnDesktop(QWidget* window) {

@@ -23,19 +23,31 @@ QImage LogoImage(int scaleDenominator = 1);
 QPixmap LogoPixmap();
 
 // Gives the picture box the shared logo when it is first shown, not before: the logo sits on the
-// page and the dialogs that a student may never open, and start-up need not decode it.
+// page and the dialogs that a student may never open, and start-up need not decode it. A box without
+// an accessible name is named after the logo.
 void ShowLogoWhenShown(QLabel* box);
 
 // A tool-button picture stored as two 16 x 16 looks side by side (normal left, disabled right). The
 // colour of the bottom-left pixel is transparent. The icon carries both looks as QIcon::Normal and
-// QIcon::Disabled pixmaps; a missing resource gives a null icon.
+// QIcon::Disabled pixmaps, each also at twice the size for dense screens; a missing resource gives a
+// null icon.
 QIcon TwoStatePicture(const QString& resource);
+
+// The picture at twice its size, for screens of twice the density: every pixel becomes four, and
+// where two neighbours of the same colour meet at a corner, that corner takes their colour, so that
+// slopes and curves stay sharp steps instead of growing blocky or blurred. Only colours of the
+// picture itself occur; each block of four keeps at least two pixels of the original colour.
+QImage DoubledPicture(const QImage& picture);
+
+// The language button's icon: the flags picture cut to `shown` around its centre (the flags are larger
+// than the button), at its own size and doubled.
+QIcon FlagsIcon(QSize shown);
 
 // The 38 x 54 language-button picture (Dutch flag above the UK flag), white (its bottom-left pixel
 // colour) transparent.
 QPixmap FlagsPicture();
 
-// The 32 x 32, 16-colour program icon: a safety helmet above a rolled drawing.
+// The 32 x 32, 16-colour program icon: a safety helmet above a rolled drawing; also doubled to 64 x 64.
 QIcon WindowIcon();
 
 // Makes a copy of the picture in which every pixel of the colour of its bottom-left pixel is

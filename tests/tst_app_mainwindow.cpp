@@ -1,5 +1,6 @@
 // The main window: its fixed layout and start texts, both step trees, the tool buttons, the page
-// beep, the grid menu, the restart, the language switch and the panel repaints.
+// beep, the grid menu, the restart, the language switch and the panel repaints; what the keyboard and
+// readers get of the panels and the trees.
 
 #include "appwindow.h"
 #include "pictures.h"
@@ -82,6 +83,8 @@ private slots:
     void languageSwitchKeepsThePageAndRestartsTheWalkthrough();
     void explanationBoxAddsLinesAndScrollsToTop();
     void treeClickActsOnTheClickedRow();
+    void panelsTakeTheFocusByTabAndMarkItOnTheBevelOnly();
+    void takenRowsAreCheckedWithoutACheckBoxAndHiddenRowsStayOut();
 };
 
 void TestMainWindow::controlsStandWhereTheLayoutPutsThem_data() {
@@ -541,7 +544,7 @@ void TestMainWindow::stepClicksStopAtThePageAndLeaveTheLookAlone() {
 
     // The clicks repaint the tree, the explanation and the panels, but not the window beneath them.
     TPaintCounter formPaints(&w.Form);
-    for (int i = 1; i <= 6; ++i)
+    for (int i = 1; i <= 11; ++i)
         clickRow(nodes[static_cast<size_t>(i)]);
     QCOMPARE(formPaints.Paints, 0);
     QVERIFY(CountColour(w.Diagram()->LogicalImage(), colours::Silver) > 0); // the grid
@@ -826,6 +829,91 @@ void TestMainWindow::treeClickActsOnTheClickedRow() {
     QTest::mouseClick(english->viewport(), Qt::LeftButton, {}, english->visualItemRect(en[0]).center());
     QCOMPARE(en[0]->text(0), QStringLiteral("stresses on faces") + StepMark);
     QVERIFY(!nodes[0]->text(0).contains(StepMark));
+}
+
+void TestMainWindow::panelsTakeTheFocusByTabAndMarkItOnTheBevelOnly() {
+    TWindow w;
+    QVERIFY(Exposed(w));
+    w.Form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w.Form));
+    auto* tree = w.Get<QTreeWidget>("TreeView1");
+    const std::vector<QTreeWidgetItem*> nodes = PreOrder(tree);
+    for (int k = 0; k <= 6; ++k) {
+        tree->setCurrentItem(nodes[k]);
+        w.Form.TreeView1Click();
+    }
+    Settle(w);
+
+    // A click on a panel leaves the focus where it was, so a mouse user sees nothing new.
+    tree->setFocus();
+    QTest::mouseClick(w.Diagram(), Qt::LeftButton, {}, QPoint(200, 200));
+    QVERIFY(tree->hasFocus());
+
+    for (const char* frameName : {"Panel3", "Panel2"}) {
+        auto* frame = w.Get(frameName);
+        auto* panel = frame->findChild<TPaintBox*>();
+        const QImage before = frame->grab().toImage();
+        const QImage drawing = panel->LogicalImage();
+        panel->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(frame->grab().toImage() != before);
+        const QImage marked = frame->grab().toImage();
+        // Only the 2-pixel inner bevel changes, all round; the drawing inside is untouched.
+        const QRect inside = panel->geometry();
+        const QRect ring = inside.adjusted(-2, -2, 2, 2);
+        const auto onRing = [&](int x, int y) { return ring.contains(x, y) && !inside.contains(x, y); };
+        for (int y = 0; y < marked.height(); ++y)
+            for (int x = 0; x < marked.width(); ++x)
+                QVERIFY2((marked.pixel(x, y) != before.pixel(x, y)) == onRing(x, y),
+                         qPrintable(QStringLiteral("%1 (%2, %3)").arg(frameName).arg(x).arg(y)));
+        QCOMPARE(panel->LogicalImage(), drawing);
+        // The mark goes with the focus.
+        tree->setFocus();
+        QTRY_COMPARE(frame->grab().toImage(), before);
+    }
+}
+
+void TestMainWindow::takenRowsAreCheckedWithoutACheckBoxAndHiddenRowsStayOut() {
+    TWindow w;
+    QVERIFY(Exposed(w));
+    auto* dutch = w.Get<QTreeWidget>("TreeView1");
+    auto* english = w.Get<QTreeWidget>("TreeViewUK");
+    const std::vector<QTreeWidgetItem*> nodes = PreOrder(dutch);
+    for (int k = 0; k <= 3; ++k) {
+        dutch->setCurrentItem(nodes[k]);
+        w.Form.TreeView1Click();
+    }
+    for (int k = 0; k < 31; ++k)
+        QCOMPARE(nodes[k]->data(0, Qt::CheckStateRole).toInt() == Qt::Checked, k <= 3);
+    // Not drawn: the tree looks exactly as it does without the states.
+    const QImage checked = dutch->grab().toImage();
+    for (QTreeWidgetItem* node : nodes)
+        node->setData(0, Qt::CheckStateRole, QVariant());
+    QCOMPARE(dutch->grab().toImage(), checked);
+    w.Form.TreeView1Click();
+    QCOMPARE(nodes[3]->checkState(0), Qt::Checked);
+
+    // The hidden tree's rows are hidden with it; a page change keeps the shown tree's rows and scroll.
+    const auto rowsHidden = [](QTreeWidget* tree) {
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            if (!tree->topLevelItem(i)->isHidden())
+                return false;
+        return true;
+    };
+    QVERIFY(rowsHidden(english));
+    QVERIFY(!rowsHidden(dutch));
+    for (QTreeWidgetItem* node : nodes)
+        node->setExpanded(true);
+    dutch->verticalScrollBar()->setValue(dutch->verticalScrollBar()->maximum());
+    const int scrolled = dutch->verticalScrollBar()->value();
+    QVERIFY(scrolled > 0);
+    auto* pages = w.Get<QTabWidget>("PageControl1");
+    pages->setCurrentIndex(1);
+    pages->setCurrentIndex(0);
+    QVERIFY(!rowsHidden(dutch));
+    QCOMPARE(dutch->verticalScrollBar()->value(), scrolled);
+    QTest::mouseClick(w.Get("SpeedButton4"), Qt::LeftButton);
+    QVERIFY(rowsHidden(dutch));
+    QVERIFY(!rowsHidden(english));
 }
 
 QTEST_MAIN(TestMainWindow)

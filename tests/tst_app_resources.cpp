@@ -116,6 +116,7 @@ private slots:
     void flagsPictureKeepsFlagWhiteButDropsBackground();
     void windowIconIsA16ColourHelmet();
     void dialogFontHasThePixelHeight();
+    void doubledPicturesStaySharpAndTrue();
 };
 
 void TestResources::logoDecodesThroughLibjpeg() {
@@ -404,6 +405,55 @@ void TestResources::dialogFontHasThePixelHeight() {
         QCOMPARE(QFontInfo(font).pixelSize(), height);
         QVERIFY(!QFontInfo(font).fixedPitch());
     }
+}
+
+void TestResources::doubledPicturesStaySharpAndTrue() {
+    // An L of ink: the inner corner is filled where the two arms meet; the rest is plain doubling.
+    const QRgb ink = qRgb(0, 0, 128), paper = qRgb(255, 255, 255);
+    QImage corner(2, 2, QImage::Format_ARGB32);
+    corner.fill(ink);
+    corner.setPixel(1, 1, paper);
+    const QImage doubled = mohr::DoubledPicture(corner);
+    QCOMPARE(doubled.size(), QSize(4, 4));
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            QCOMPARE(doubled.pixel(x, y), x >= 2 && y >= 2 && !(x == 2 && y == 2) ? paper : ink);
+
+    // Every picture of the program at twice the size: only its own colours (sharp, not blurred), and
+    // each pixel's block of four keeps at least two pixels of that colour (the same picture).
+    const auto check = [](const QImage& small, const QImage& large, const char* what) {
+        QCOMPARE(large.size(), small.size() * 2);
+        const QSet<QRgb> palette = Colours(small);
+        for (int y = 0; y < small.height(); ++y)
+            for (int x = 0; x < small.width(); ++x) {
+                int same = 0;
+                for (int d = 0; d < 4; ++d) {
+                    const QRgb c = large.pixel(2 * x + d % 2, 2 * y + d / 2);
+                    QVERIFY2(palette.contains(c), what);
+                    same += c == small.pixel(x, y);
+                }
+                QVERIFY2(same >= 2, what);
+            }
+    };
+    const auto at = [](const QIcon& icon, QSize size, qreal ratio, QIcon::Mode mode = QIcon::Normal) {
+        const QPixmap pixmap = icon.pixmap(size, ratio, mode);
+        return pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+    };
+    for (const char* name : {":/pictures/question.xpm", ":/pictures/sheet.xpm", ":/pictures/door.xpm"}) {
+        const QIcon icon = mohr::TwoStatePicture(QString::fromLatin1(name));
+        for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled}) {
+            const QImage small = at(icon, QSize(16, 16), 1.0, mode);
+            QCOMPARE(small, (mode == QIcon::Normal ? Normal(icon) : Disabled(icon))
+                                .convertToFormat(QImage::Format_ARGB32));
+            check(small, at(icon, QSize(16, 16), 2.0, mode), name);
+        }
+    }
+    check(at(mohr::WindowIcon(), QSize(32, 32), 1.0), at(mohr::WindowIcon(), QSize(32, 32), 2.0), "icon");
+    const QIcon flags = mohr::FlagsIcon(QSize(21, 40));
+    const QImage flagsSmall = at(flags, QSize(21, 40), 1.0);
+    QCOMPARE(flagsSmall,
+             mohr::FlagsPicture().toImage().convertToFormat(QImage::Format_ARGB32).copy(8, 7, 21, 40));
+    check(flagsSmall, at(flags, QSize(21, 40), 2.0), "flags");
 }
 
 QTEST_MAIN(TestResources)

@@ -1,6 +1,6 @@
 // The walkthrough through the real main window, clicked row by row with the mouse: the explanation and the
 // focus after every step, the closing step's bare sample, the language of the direction-centre label, and
-// progress that never carries over to the other language.
+// progress that never carries over to the other language. The step keys take the same road as a click.
 
 #include "appwindow.h"
 #include "steptable.h"
@@ -9,7 +9,9 @@
 #include "walkthrough/explanations.h"
 #include "walkthrough/progression.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTreeWidget>
@@ -58,6 +60,7 @@ private slots:
     void closingStepLeavesTheBareSampleWithItsStresses();
     void directionCentreIsLabelledInTheInterfaceLanguage();
     void progressNeverCarriesOverToTheOtherLanguage();
+    void stepKeysTakeTheCurrentRowAsAClickDoes();
 };
 
 void TestWalkthrough::everyStepInOrderThenInAnyOrder_data() {
@@ -246,6 +249,43 @@ void TestWalkthrough::progressNeverCarriesOverToTheOtherLanguage() {
         QVERIFY(!IsMarked(node));
     ClickRow(dutch, nl[1]);
     QCOMPARE(w.Platform.Informations.last(), QStringLiteral("Geen sprongen maken in de lijst !"));
+}
+
+void TestWalkthrough::stepKeysTakeTheCurrentRowAsAClickDoes() {
+    TWindow w;
+    QVERIFY(QTest::qWaitForWindowExposed(&w.Form));
+    w.Form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w.Form));
+    auto* tree = w.Get<QTreeWidget>("TreeView1");
+    const std::vector<QTreeWidgetItem*> nodes = PreOrder(tree);
+    const auto refusals = [&] { return w.Platform.Informations.size(); };
+
+    // Tab gives the tree a current row but selects nothing: the key still takes that row.
+    tree->setFocus(Qt::TabFocusReason);
+    tree->setCurrentItem(nodes[0], 0, QItemSelectionModel::NoUpdate);
+    QVERIFY(tree->selectedItems().isEmpty());
+    QTest::keyClick(tree, Qt::Key_Return);
+    QVERIFY(IsMarked(nodes[0]));
+    QCOMPARE(w.Memo()->toPlainText(), Explanation(TStepLanguage::Dutch, 0));
+    QCOMPARE(w.Form.focusWidget(), static_cast<QWidget*>(w.Memo()));
+
+    // Out of order by key: the refusal, and nothing else changes.
+    tree->setFocus();
+    tree->setCurrentItem(nodes[2]);
+    QTest::keyClick(tree, Qt::Key_Space);
+    QCOMPARE(w.Platform.Informations.last(), QStringLiteral("Geen sprongen maken in de lijst !"));
+    QVERIFY(!IsMarked(nodes[2]));
+    QCOMPARE(w.Memo()->toPlainText(), Explanation(TStepLanguage::Dutch, 0));
+
+    // A held key, or a key with a modifier, takes nothing; the keypad's Enter does.
+    tree->setCurrentItem(nodes[1]);
+    QKeyEvent held(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), true);
+    QApplication::sendEvent(tree, &held);
+    QTest::keyClick(tree, Qt::Key_Return, Qt::ControlModifier);
+    QVERIFY(!IsMarked(nodes[1]));
+    QTest::keyClick(tree, Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY(IsMarked(nodes[1]));
+    QCOMPARE(refusals(), 1);
 }
 
 QTEST_MAIN(TestWalkthrough)

@@ -317,16 +317,17 @@ private:
 
 } // namespace
 
-void HandleStepClick(TStepHost& host, QTreeWidget* tree, TStepLanguage language) {
+bool HandleStepClick(TStepHost& host, QTreeWidget* tree, TStepLanguage language) {
     QTreeWidgetItem* node = SelectedNode(tree);
     if (!node)
-        return; // a click beside the nodes: nothing is taken
+        return false; // a click beside the nodes: nothing is taken
     TStepDispatch dispatch(host, language);
     if (!TryCompleteStep(tree, node)) {
         dispatch.Refuse();
-        return;
+        return false;
     }
     dispatch.Run(node);
+    return true;
 }
 
 } // namespace mohr

@@ -27,7 +27,7 @@ public:
 enum class TStepLanguage { Dutch, English };
 
 // The common flow of a click on a step tree: progression rule, refusal message or explanation and
-// drawing. A click with no selected node changes nothing.
-void HandleStepClick(TStepHost& host, QTreeWidget* tree, TStepLanguage language);
+// drawing. A click with no selected node changes nothing. True when a step was taken.
+bool HandleStepClick(TStepHost& host, QTreeWidget* tree, TStepLanguage language);
 
 } // namespace mohr

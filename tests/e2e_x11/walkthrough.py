@@ -180,10 +180,18 @@ def note(message):
     print(message, flush=True)
 
 
+def pump():
+    """Delivers the accessibility events that have arrived to their listeners."""
+    context = GLib.MainContext.default()
+    while context.pending():
+        context.iteration(False)
+
+
 def wait_until(condition, timeout=TIMEOUT):
     """Polls the condition until it returns a true value, which is returned; None on time-out."""
     end = time.monotonic() + timeout
     while True:
+        pump()
         try:
             value = condition()
         except GLib.Error:
@@ -475,22 +483,25 @@ def check_start_state(program, panels, what):
         wait_description(panels, panel, lambda d: d == words["nothing"], what)
 
 
-def refuse(program, panels, k):
-    """Clicks node k out of order: the information box says so, Return closes it, nothing changes."""
+def refuse(program, panels, k, take=None, close="Return"):
+    """Takes node k out of order (a click unless `take` is given): the information box says so, the key
+    `close` closes it, nothing changes. Only a click needs the box activated: a key press leaves the
+    focus where the box puts it."""
     words = LANG[program.lang]
     memo_before = program.memo_text()
     marks_before = program.marks()
-    program.click_node(k)
+    (take or program.click_node)(k)
     box = wait_until(lambda: program.window_id("Information"))
     if box is None:
-        fail(f"no information box after clicking node {k} out of order ({program.lang})")
+        fail(f"no information box after taking node {k} out of order ({program.lang})")
         return
     if wait_until(lambda: named(program.app, words["refusal"])) is None:
         fail(f"the information box does not say {words['refusal']!r}")
-    xdotool("windowactivate", "--sync", box)
-    xdotool("key", "--clearmodifiers", "Return")
+    if take is None:
+        xdotool("windowactivate", "--sync", box)
+    xdotool("key", "--clearmodifiers", close)
     if wait_until(lambda: program.window_id("Information") is None) is None:
-        fail("the information box did not close on Return")
+        fail(f"the information box did not close on {close}")
     if program.memo_text() != memo_before:
         fail(f"a refused click changed the explanation box ({program.lang})")
     marks = program.marks()
@@ -501,11 +512,13 @@ def refuse(program, panels, k):
         fail(f"the refused node {k} did not open")
 
 
-def walk(program, panels):
+def walk(program, panels, take=None, after=None, nodes=len(NODES)):
+    """Takes nodes 0 to nodes-1 in order, by clicks unless `take` is given, and checks each step;
+    `after(k)` runs last for every node."""
     lang_index = 0 if program.lang == "nl" else 1
-    for k in range(len(NODES)):
+    for k in range(nodes):
         memo_before = program.memo_text()
-        program.click_node(k)
+        (take or program.click_node)(k)
         cell_marked = wait_until(lambda: program.row_cell(k)[1].get_name().endswith(MARK))
         if not cell_marked:
             fail(f"node {k} was not marked ({program.lang})")
@@ -528,23 +541,33 @@ def walk(program, panels):
             panel, dutch, english = DESCRIBED[k]
             words = (dutch, english)[lang_index]
             wait_description(panels, panel, lambda d: words in d, f"{program.lang} node {k}")
+        if after:
+            after(k)
+    if nodes < len(NODES):
+        note(f"walked nodes 0 to {nodes - 1} ({program.lang})")
+        return
     # The closing step leaves the bare sample: its description no longer names the extras.
     grid_word = "raster" if program.lang == "nl" else "grid"
     wait_description(panels, "E", lambda d: grid_word not in d.split(";")[0], f"{program.lang} end")
     note(f"walked nodes 0 to 30 ({program.lang})")
 
 
-def open_grid_menu(program, panels, entry):
-    """Right button on the diagram, then through the menu by keys: grid, and its first or second entry.
-
-    The menus are popup windows of their own; they are found among the program's X windows."""
+def right_click_diagram(panels):
     x, y, w, h = panels.rect["D"]
-    before = program.windows()
     move(x + w // 3, y + h // 3)
     xdotool("click", 3)
+
+
+def open_grid_menu(program, panels, entry, opener=right_click_diagram):
+    """Opens the grid menu (the right button on the diagram unless `opener` is given), then goes
+    through it by keys: grid, and its first or second entry.
+
+    The menus are popup windows of their own; they are found among the program's X windows."""
+    before = program.windows()
+    opener(panels)
     opened = wait_until(lambda: [p for wid, p in program.windows().items() if wid not in before])
     if not opened:
-        fail("the grid menu did not open on the right button")
+        fail(f"the grid menu did not open ({opener.__name__})")
         return
     # Wherever the button was pressed, the menu opens at the main window's outer corner + (389, 100).
     expected = (program.outer[0] + 389, program.outer[1] + 100)
@@ -559,13 +582,15 @@ def open_grid_menu(program, panels, entry):
         fail("the grid menu did not close")
 
 
-def toggle_grid(program, panels):
+def toggle_grid(program, panels, hide=None, draw=None):
+    """Hides and draws the grid again, through the menu opened by the right button unless `hide` and
+    `draw` are given."""
     # Rows and columns of the grid that no silver face sketch or label box reaches.
-    open_grid_menu(program, panels, 2)  # hide
+    (hide or (lambda: open_grid_menu(program, panels, 2)))()
     panels.check([("none", "D", 0, 380, 399, 380, SILVER), ("none", "D", 20, 0, 20, 399, SILVER),
                   ("at", "D", 280, 140, GREEN), ("at", "D", 120, 80, AQUA)], "grid hidden")
     wait_description(panels, "D", lambda d: "10 MPa" not in d and "(-100; -40)" in d, "grid hidden")
-    open_grid_menu(program, panels, 1)  # draw
+    (draw or (lambda: open_grid_menu(program, panels, 1)))()
     panels.check([("count", "D", 0, 380, 399, 380, SILVER, 60), ("count", "D", 20, 0, 20, 399, SILVER, 60),
                   ("at", "D", 280, 140, GREEN)], "grid shown")
     wait_description(panels, "D", lambda d: "10 MPa" in d, "grid shown")
@@ -581,50 +606,45 @@ def press_button(program, name):
     click(x + w // 2, y + h // 2)
 
 
-def restart(program, panels):
-    press_button(program, LANG[program.lang]["restart"])
+def restart(program, panels, press=None):
+    (press or (lambda: press_button(program, LANG[program.lang]["restart"])))()
     program.expanded.clear()
     check_start_state(program, panels, f"restart ({program.lang})")
     note(f"restarted ({program.lang})")
 
 
-def main():
+def switched_to_english(program, how):
+    """After the language switch by `how`: English texts, names, and the start state again."""
+    program.lang = "en"
+    if wait_until(lambda: program.window_id(LANG["en"]["title"])) is None:
+        fail(f"{how} did not switch to English")
+    program.expanded.clear()
+    check_names(program)
+    panels = Panels(program.app, "en")
+    check_start_state(program, panels, "switch to English")
+    return panels
+
+
+def leave(program, how, action):
+    """Ends the program by `action`, which must end it cleanly."""
+    action()
+    try:
+        status = program.process.wait(TIMEOUT)
+    except subprocess.TimeoutExpired:
+        status = "still running"
+    if status != 0:
+        fail(f"{how} did not end the program cleanly ({status})")
+
+
+def run(drive):
+    """Starts the program named on the command line, waits until its window is placed, runs
+    drive(program) and reports; the program never outlives the run."""
     program = Program(sys.argv[1])
     try:
         if wait_until(program.settled, 20) is None:
             raise SystemExit("FAIL: the main window was not framed and centred on the screen")
         check_names(program)
-        panels = Panels(program.app, "nl")
-        check_start_state(program, panels, "start")
-
-        refuse(program, panels, 2)
-        walk(program, panels)
-        toggle_grid(program, panels)
-        restart(program, panels)
-
-        press_button(program, LANG["nl"]["language"])
-        program.lang = "en"
-        if wait_until(lambda: program.window_id(LANG["en"]["title"])) is None:
-            fail("the title did not change to English")
-        program.expanded.clear()
-        check_names(program)
-        panels = Panels(program.app, "en")
-        check_start_state(program, panels, "switch to English")
-
-        program.click_node(0)
-        refuse(program, panels, 17)
-        restart(program, panels)
-        walk(program, panels)
-        toggle_grid(program, panels)
-        restart(program, panels)
-
-        press_button(program, LANG["en"]["exit"])
-        try:
-            status = program.process.wait(TIMEOUT)
-        except subprocess.TimeoutExpired:
-            status = "still running"
-        if status != 0:
-            fail(f"the exit button did not end the program cleanly ({status})")
+        drive(program)
     finally:
         if program.process.poll() is None:
             program.process.kill()
@@ -637,5 +657,27 @@ def main():
     return 0
 
 
+def drive_by_mouse(program):
+    panels = Panels(program.app, "nl")
+    check_start_state(program, panels, "start")
+
+    refuse(program, panels, 2)
+    walk(program, panels)
+    toggle_grid(program, panels)
+    restart(program, panels)
+
+    press_button(program, LANG["nl"]["language"])
+    panels = switched_to_english(program, "the language button")
+
+    program.click_node(0)
+    refuse(program, panels, 17)
+    restart(program, panels)
+    walk(program, panels)
+    toggle_grid(program, panels)
+    restart(program, panels)
+
+    leave(program, "the exit button", lambda: press_button(program, LANG["en"]["exit"]))
+
+
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run(drive_by_mouse))

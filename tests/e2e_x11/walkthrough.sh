@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # The whole walkthrough on a real X server: Xvfb with a small window manager, a private session bus
-# with the accessibility bus, and the real program driven only by real X input (walkthrough.py).
+# with the accessibility bus, and the real program driven only by real X input: with the mouse
+# (walkthrough.py) or, given `keyboard`, with keys alone (keyboard.py).
 #
-# Usage: walkthrough.sh PATH/TO/mohrwalk
+# Usage: walkthrough.sh PATH/TO/mohrwalk [keyboard]
 # Exits 77 (skipped) when a tool it needs is missing.
 set -u
 
-program=${1:?usage: walkthrough.sh PATH/TO/mohrwalk}
+program=${1:?usage: walkthrough.sh PATH/TO/mohrwalk [keyboard]}
 here=$(cd "$(dirname "$0")" && pwd)
+driver=walkthrough.py
+[[ ${2:-} == keyboard ]] && driver=keyboard.py
 python=/usr/bin/python3
 
 skip() {
@@ -64,7 +67,7 @@ fi
 # A private session bus in a private runtime folder; the accessibility bus is started on demand
 # through it. Its daemons' chatter goes to a log that is shown only when the run fails.
 use_private_runtime_dir
-dbus-run-session -- "$python" -u "$here/walkthrough.py" "$program" 2>"$work/bus.log"
+dbus-run-session -- "$python" -u "$here/$driver" "$program" 2>"$work/bus.log"
 status=$?
 if ((status != 0 && status != 77)); then
     echo "--- session log"
