@@ -345,9 +345,12 @@ QByteArray IndexPage(const std::vector<std::pair<TLanguage, std::vector<TIndexEn
          << "Each picture links to its vector drawing (SVG); the PNG files come at normal and at double "
          << "resolution (@2x).</p>\n";
     page << "<p>Handouts to print, A4, one page per step (PDF):";
-    for (const auto& [language, steps] : walks)
-        page << " <a href=\"" << HandoutName(language) << "\">" << Html(language.Name) << "</a>";
-    page << "</p>\n<ul>\n";
+    const char* separator = " ";
+    for (const auto& [language, steps] : walks) {
+        page << separator << "<a href=\"" << HandoutName(language) << "\">" << Html(language.Name) << "</a>";
+        separator = ", ";
+    }
+    page << ".</p>\n<ul>\n";
     for (const auto& [language, steps] : walks)
         page << "<li><a href=\"#" << language.Code << "\">" << Html(language.Name) << "</a></li>\n";
     page << "</ul>\n";
@@ -392,11 +395,14 @@ int RunFigureExport(const QStringList& arguments, QTextStream& out, QTextStream&
     for (const QString& argument : arguments) {
         if (argument == QLatin1String("--help")) {
             out << Usage()
-                << "\nWrites both panels after every step of the walkthrough, in Dutch and in English, into "
-                   "the new or empty folder OUTDIR: each as PNG (at 1x and 2x) and as a vector drawing "
-                   "(SVG), a printable handout per language (handout-nl.pdf, handout-en.pdf: A4, one page "
-                   "per step) and an index page (index.html).\n"
-                   "\n  --help     show this text and exit\n  --version  show the version and exit\n";
+                << "\n"
+                   "Writes both panels after every step of the walkthrough, in Dutch and in\n"
+                   "English, into the new or empty folder OUTDIR: each as PNG (at 1x and 2x) and\n"
+                   "as a vector drawing (SVG); a printable handout per language (handout-nl.pdf,\n"
+                   "handout-en.pdf: A4, one page per step); and an index page (index.html).\n"
+                   "\n"
+                   "  --help     show this text and exit\n"
+                   "  --version  show the version and exit\n";
             out.flush();
             return 0;
         }

@@ -456,10 +456,12 @@ void TestExport::optionsAreAnsweredOrRefusedAndWriteNothing() {
         QVERIFY(run.Out.startsWith("Usage: mohrwalk-figures OUTDIR\n"));
         QVERIFY(run.Out.contains("handout-nl.pdf"));
     }
-    // Every other argument that begins with "-" is refused with the usage, before any folder.
+    // Every other argument that begins with "-" is refused with the usage, before any folder; Qt's
+    // own options as well, which would otherwise leave their last word to be taken for the folder.
     for (const QStringList& arguments :
          {QStringList{"-h"}, QStringList{"--versions"}, QStringList{"-"}, QStringList{"--"},
-          QStringList{folder, "-v"}, QStringList{"--output", folder}}) {
+          QStringList{folder, "-v"}, QStringList{"--output", folder},
+          QStringList{"-platform", "offscreen", folder}, QStringList{"-style", "fusion", folder}}) {
         const TRun run = RunFiguresProgram(arguments, place.path());
         QCOMPARE(run.ExitCode, 2);
         QCOMPARE(run.Out, QString());
