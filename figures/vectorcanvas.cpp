@@ -263,7 +263,7 @@ private:
         phase += steps;
         if (steps == 0)
             return;
-        const QPointF back = QPointF(to - from) / (2 * steps);
+        const QPointF back = (QPointF(to) - QPointF(from)) / (2 * steps);
         QPointF a = At(from, 0.5) - back, b = At(to, 0.5) - back;
         double t0 = 0;
         if (!CutToReach(a, b, size_, t0))
