@@ -1,4 +1,5 @@
 #include "exporter/figureexport.h"
+#include "exporter/handout.h"
 
 #include "app/main.h"
 #include "app/paintbox.h"
@@ -11,9 +12,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPaintEngine>
+#include <QGroupBox>
 #include <QPainter>
-#include <QPainterPath>
+#include <QPlainTextEdit>
 #include <QSaveFile>
 #include <QSvgGenerator>
 #include <QTemporaryDir>
@@ -53,174 +54,18 @@ void Settle(TPaintBox& element, TPaintBox& diagram) {
     }
 }
 
-void CopyDrawingState(TCanvas& from, TCanvas& to) {
-    to.Pen = from.Pen;
-    to.Brush = from.Brush;
-    to.Font = from.Font;
+// The state a repaint of the panel starts from, taken from the live panel.
+TPanelStart StartOf(TPaintBox& box) {
+    TCanvas& canvas = box.Canvas();
+    return {canvas.LogicalSize(), canvas.Pen, canvas.Brush, canvas.Font, box.PanelFont()};
 }
 
-// Draws both panels again on other devices, through the program's own figure code, as a repaint of
-// the panels would draw them now: starting from the panels' current pen, brush and font and replaying
-// every layer that is set. The axis parts that the coordinate-system nodes draw before the vertical
-// axis exists are on the student's panel although no layer records them; they are drawn as well, so
-// that the lecturer's figure shows the same picture.
-void Replay(TPaintBox& elementBox, TPaintBox& diagramBox, const TFigures& live, bool axisPartsShown,
-            QPaintDevice* elementDevice, QPaintDevice* diagramDevice) {
-    TCanvas element(elementDevice, elementBox.Canvas().LogicalSize());
-    TCanvas diagram(diagramDevice, diagramBox.Canvas().LogicalSize());
-    CopyDrawingState(elementBox.Canvas(), element);
-    CopyDrawingState(diagramBox.Canvas(), diagram);
-
-    TFigures figures(element, diagram);
-    figures.FigureLayers = live.FigureLayers;
-    figures.ElementOptions = live.ElementOptions;
-    figures.EnglishMode = live.EnglishMode;
-    figures.CreateSaveSlot();
-
-    element.EraseForRepaint(elementBox.PanelFont());
-    figures.PaintBox2Paint();
-
-    diagram.EraseForRepaint(diagramBox.PanelFont());
-    if (axisPartsShown && !figures.FigureLayers.DiagramAxes) {
-        figures.DrawDiagramAxes(1);
-        figures.DrawDiagramAxes(2);
-    }
-    figures.PaintBox1Paint();
-    figures.FreeSaveSlot();
+void Begin(TCanvas& canvas, const TPanelStart& start) {
+    canvas.Pen = start.Pen;
+    canvas.Brush = start.Brush;
+    canvas.Font = start.Font;
+    canvas.EraseForRepaint(start.PanelFont);
 }
-
-// Passes every painter session that the canvas opens (one per primitive) on to one painter that
-// stays open on the real target from the first primitive to the last: a vector document would
-// otherwise be finished, and started again, by every primitive.
-class TForwardingEngine : public QPaintEngine {
-public:
-    explicit TForwardingEngine(QPainter& target) : QPaintEngine(AllFeatures), target_(target) {}
-
-    // Every session starts from a fresh painter's state, as it would on a device of its own: the
-    // source painter only reports what it changes from its defaults.
-    bool begin(QPaintDevice*) override {
-        target_.restore();
-        target_.save();
-        return target_.isActive();
-    }
-    bool end() override { return true; }
-    Type type() const override { return User; }
-
-    // Clipping is left out: the canvas clips only to the panel, which the target's own bounds do as
-    // well, and a vector target that cannot clip would drop clipped text.
-    void updateState(const QPaintEngineState& state) override {
-        const DirtyFlags dirty = state.state();
-        if (dirty & DirtyPen)
-            target_.setPen(state.pen());
-        if (dirty & DirtyBrush)
-            target_.setBrush(state.brush());
-        if (dirty & DirtyBrushOrigin)
-            target_.setBrushOrigin(state.brushOrigin());
-        if (dirty & DirtyBackground)
-            target_.setBackground(state.backgroundBrush());
-        if (dirty & DirtyBackgroundMode)
-            target_.setBackgroundMode(state.backgroundMode());
-        if (dirty & DirtyFont)
-            target_.setFont(state.font());
-        if (dirty & DirtyTransform)
-            target_.setTransform(state.transform());
-        if (dirty & DirtyHints)
-            target_.setRenderHints(state.renderHints(), true);
-        if (dirty & DirtyCompositionMode)
-            target_.setCompositionMode(state.compositionMode());
-        if (dirty & DirtyOpacity)
-            target_.setOpacity(state.opacity());
-    }
-
-    void drawRects(const QRect* rects, int count) override { target_.drawRects(rects, count); }
-    void drawRects(const QRectF* rects, int count) override { target_.drawRects(rects, count); }
-    void drawLines(const QLine* lines, int count) override { target_.drawLines(lines, count); }
-    void drawLines(const QLineF* lines, int count) override { target_.drawLines(lines, count); }
-    void drawEllipse(const QRectF& rect) override { target_.drawEllipse(rect); }
-    void drawEllipse(const QRect& rect) override { target_.drawEllipse(rect); }
-    void drawPath(const QPainterPath& path) override { target_.drawPath(path); }
-    void drawPoints(const QPointF* points, int count) override { target_.drawPoints(points, count); }
-    void drawPoints(const QPoint* points, int count) override { target_.drawPoints(points, count); }
-    void drawPolygon(const QPointF* points, int count, PolygonDrawMode mode) override {
-        if (mode == PolylineMode)
-            target_.drawPolyline(points, count);
-        else
-            target_.drawPolygon(points, count, mode == WindingMode ? Qt::WindingFill : Qt::OddEvenFill);
-    }
-    void drawPolygon(const QPoint* points, int count, PolygonDrawMode mode) override {
-        if (mode == PolylineMode)
-            target_.drawPolyline(points, count);
-        else
-            target_.drawPolygon(points, count, mode == WindingMode ? Qt::WindingFill : Qt::OddEvenFill);
-    }
-    void drawPixmap(const QRectF& rect, const QPixmap& pixmap, const QRectF& source) override {
-        target_.drawPixmap(rect, pixmap, source);
-    }
-    void drawTiledPixmap(const QRectF& rect, const QPixmap& pixmap, const QPointF& offset) override {
-        target_.drawTiledPixmap(rect, pixmap, offset);
-    }
-    void drawImage(const QRectF& rect, const QImage& image, const QRectF& source,
-                   Qt::ImageConversionFlags flags) override {
-        target_.drawImage(rect, image, source, flags);
-    }
-    void drawTextItem(const QPointF& point, const QTextItem& text) override {
-        target_.drawTextItem(point, text);
-    }
-
-private:
-    QPainter& target_;
-};
-
-// The device the canvas draws on for a vector target: it measures like the target and paints
-// through the forwarding engine.
-class TJoinedDevice : public QPaintDevice {
-public:
-    // The painter must be active on the target and stay so while this device lives.
-    TJoinedDevice(QPaintDevice& target, QPainter& painter)
-        : target_(target), painter_(painter), engine_(painter) {
-        painter_.save();
-    }
-    ~TJoinedDevice() override { painter_.restore(); }
-    TJoinedDevice(const TJoinedDevice&) = delete;
-    TJoinedDevice& operator=(const TJoinedDevice&) = delete;
-    QPaintEngine* paintEngine() const override { return &engine_; }
-
-protected:
-    int metric(PaintDeviceMetric metric) const override {
-        switch (metric) {
-        case PdmWidth:
-            return target_.width();
-        case PdmHeight:
-            return target_.height();
-        case PdmWidthMM:
-            return target_.widthMM();
-        case PdmHeightMM:
-            return target_.heightMM();
-        case PdmNumColors:
-            return target_.colorCount();
-        case PdmDepth:
-            return target_.depth();
-        case PdmDpiX:
-            return target_.logicalDpiX();
-        case PdmDpiY:
-            return target_.logicalDpiY();
-        case PdmPhysicalDpiX:
-            return target_.physicalDpiX();
-        case PdmPhysicalDpiY:
-            return target_.physicalDpiY();
-        case PdmDevicePixelRatio:
-            return target_.devicePixelRatio();
-        case PdmDevicePixelRatioScaled:
-            return static_cast<int>(target_.devicePixelRatioF() * devicePixelRatioFScale());
-        }
-        return 0;
-    }
-
-private:
-    QPaintDevice& target_;
-    QPainter& painter_;
-    mutable TForwardingEngine engine_;
-};
 
 QImage WhiteImage(QSize logicalSize, int ratio) {
     QImage image(logicalSize * ratio, QImage::Format_RGB32);
@@ -229,21 +74,66 @@ QImage WhiteImage(QSize logicalSize, int ratio) {
     return image;
 }
 
-struct TSvgTarget {
-    explicit TSvgTarget(QSize size, const QString& title) : Buffer(&Bytes) {
-        Buffer.open(QIODevice::WriteOnly);
-        Generator.setOutputDevice(&Buffer);
-        Generator.setSize(size);
-        Generator.setViewBox(QRect(QPoint(0, 0), size));
-        Generator.setResolution(96);
-        Generator.setTitle(title);
+// One panel as an SVG document, drawn as true shapes.
+QByteArray PanelSvg(const TPanelsState& state, bool element, const QString& title) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    const QSize size = element ? state.Element.Size : state.Diagram.Size;
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(size);
+    generator.setViewBox(QRect(QPoint(0, 0), size));
+    generator.setResolution(96);
+    generator.setTitle(title);
+    generator.setDescription(QStringLiteral("mohrwalk-figures"));
+    {
+        QPainter painter(&generator);
+        TCanvas canvas(painter, size);
+        DrawPanels(state, element ? &canvas : nullptr, element ? nullptr : &canvas);
     }
-    QByteArray Bytes;
-    QBuffer Buffer;
-    QSvgGenerator Generator;
-};
+    buffer.close();
+    return bytes;
+}
+
+// The node's text and its ancestors', from the topic down.
+QString PathOf(const QTreeWidgetItem* node) {
+    QStringList texts;
+    for (; node; node = node->parent())
+        texts.prepend(node->text(0).remove(StepMark));
+    return texts.join(QStringLiteral(" \u203A "));
+}
+
+int CountNodes(const QTreeWidget* tree) {
+    int count = 0;
+    while (NodeAt(tree, count))
+        ++count;
+    return count;
+}
 
 } // namespace
+
+void DrawPanels(const TPanelsState& state, TCanvas* element, TCanvas* diagram) {
+    TCanvas none(nullptr, QSize());
+    TFigures figures(element ? *element : none, diagram ? *diagram : none);
+    figures.FigureLayers = state.Layers;
+    figures.ElementOptions = state.Options;
+    figures.EnglishMode = state.EnglishMode;
+    figures.CreateSaveSlot();
+    if (element) {
+        Begin(*element, state.Element);
+        figures.PaintBox2Paint();
+    }
+    if (diagram) {
+        Begin(*diagram, state.Diagram);
+        if (state.AxisPartsShown && !figures.FigureLayers.DiagramAxes) {
+            figures.DrawDiagramAxes(1);
+            figures.DrawDiagramAxes(2);
+        }
+        figures.PaintBox1Paint();
+    }
+    figures.FreeSaveSlot();
+}
 
 QString WalkThroughSteps(TStepLanguage language, const std::function<void(const TStepFigures&)>& sink) {
     TQuietPlatform platform;
@@ -255,20 +145,24 @@ QString WalkThroughSteps(TStepLanguage language, const std::function<void(const 
         form.findChild<QTreeWidget*>(english ? QStringLiteral("TreeViewUK") : QStringLiteral("TreeView1"));
     auto* elementBox = form.findChild<TPaintBox*>(QStringLiteral("PaintBox2"));
     auto* diagramBox = form.findChild<TPaintBox*>(QStringLiteral("PaintBox1"));
-    if (!tree || !elementBox || !diagramBox)
-        return QStringLiteral("The main window has no step tree or drawing panels to take the figures from.");
+    auto* memo = form.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+    auto* elementGroup = form.findChild<QGroupBox*>(QStringLiteral("GroupBox2"));
+    auto* diagramGroup = form.findChild<QGroupBox*>(QStringLiteral("GroupBox3"));
+    if (!tree || !elementBox || !diagramBox || !memo || !elementGroup || !diagramGroup)
+        return QStringLiteral("The main window has no step tree, explanation box or drawing panels to take "
+                              "the figures from.");
     Settle(*elementBox, *diagramBox);
     if (english) {
         form.SpeedButton4Click();
         Settle(*elementBox, *diagramBox);
     }
+    const TPanelCaptions captions{elementGroup->title(), diagramGroup->title()};
+    const int count = CountNodes(tree);
 
     const QString panelTitle =
         english ? QStringLiteral("%1 panel after step %2: %3") : QStringLiteral("%1 na stap %2: %3");
-    for (int index = 0;; ++index) {
+    for (int index = 0; index < count; ++index) {
         QTreeWidgetItem* node = NodeAt(tree, index);
-        if (!node)
-            break;
         tree->setCurrentItem(node);
         if (english)
             form.TreeViewUKClick();
@@ -280,41 +174,39 @@ QString WalkThroughSteps(TStepLanguage language, const std::function<void(const 
 
         TStepFigures step;
         step.Index = index;
+        step.StepCount = count;
         step.Level = NodeLevel(node);
         step.Text = node->text(0).remove(StepMark);
+        step.Path = PathOf(node);
+        step.Explanation = memo->toPlainText();
+        step.Captions = captions;
         step.Element = elementBox->LogicalImage();
         step.Diagram = diagramBox->LogicalImage();
 
+        TPanelsState& state = step.Panels;
+        state.Element = StartOf(*elementBox);
+        state.Diagram = StartOf(*diagramBox);
+        state.Layers = form.Figures().FigureLayers;
+        state.Options = form.Figures().ElementOptions;
+        state.EnglishMode = form.Figures().EnglishMode;
         // From the coordinate-system node (3) on, its axis parts are on the panel; the vertical-axis
         // node (5) is the first to record them in a layer.
-        const bool axisPartsShown = index >= 3;
-        const QSize elementSize = elementBox->Canvas().LogicalSize();
-        const QSize diagramSize = diagramBox->Canvas().LogicalSize();
-        step.Element2x = WhiteImage(elementSize, 2);
-        step.Diagram2x = WhiteImage(diagramSize, 2);
-        Replay(*elementBox, *diagramBox, form.Figures(), axisPartsShown, &step.Element2x, &step.Diagram2x);
+        state.AxisPartsShown = index >= 3;
 
+        step.Element2x = WhiteImage(state.Element.Size, 2);
+        step.Diagram2x = WhiteImage(state.Diagram.Size, 2);
         {
-            TSvgTarget element(elementSize,
-                               panelTitle.arg(QStringLiteral("Element")).arg(index).arg(step.Text));
-            TSvgTarget diagram(
-                diagramSize,
-                panelTitle.arg(english ? QStringLiteral("Mohr circle") : QStringLiteral("Tensorkring"))
-                    .arg(index)
-                    .arg(step.Text));
-            {
-                QPainter elementPainter(&element.Generator);
-                QPainter diagramPainter(&diagram.Generator);
-                TJoinedDevice elementDevice(element.Generator, elementPainter);
-                TJoinedDevice diagramDevice(diagram.Generator, diagramPainter);
-                Replay(*elementBox, *diagramBox, form.Figures(), axisPartsShown, &elementDevice,
-                       &diagramDevice);
-            }
-            element.Buffer.close();
-            diagram.Buffer.close();
-            step.ElementSvg = element.Bytes;
-            step.DiagramSvg = diagram.Bytes;
+            TCanvas element(&step.Element2x, state.Element.Size);
+            TCanvas diagram(&step.Diagram2x, state.Diagram.Size);
+            DrawPanels(state, &element, &diagram);
         }
+        step.ElementSvg =
+            PanelSvg(state, true, panelTitle.arg(QStringLiteral("Element")).arg(index).arg(step.Text));
+        step.DiagramSvg =
+            PanelSvg(state, false,
+                     panelTitle.arg(english ? QStringLiteral("Mohr circle") : QStringLiteral("Tensorkring"))
+                         .arg(index)
+                         .arg(step.Text));
         sink(step);
     }
     form.hide();
@@ -369,6 +261,7 @@ struct TIndexEntry {
     int Index;
     int Level;
     QString Text;
+    QString Explanation;
 };
 
 struct TLanguage {
@@ -377,20 +270,28 @@ struct TLanguage {
     QString Name;
     QString StepHeading;
     QString DiagramHeading;
+    QString HandoutTitle;
+    QString PageOf; // where a handout's page stands in the walk
 };
 
 const std::vector<TLanguage>& Languages() {
     static const std::vector<TLanguage> languages = {
         {TStepLanguage::Dutch, QStringLiteral("nl"), QStringLiteral("Nederlands"), QStringLiteral("Stap"),
-         QStringLiteral("Tensorkring")},
+         QStringLiteral("Tensorkring"), QStringLiteral("Tensorkring, stap voor stap"),
+         QStringLiteral("Stap %1 van %2")},
         {TStepLanguage::English, QStringLiteral("en"), QStringLiteral("English"), QStringLiteral("Step"),
-         QStringLiteral("Mohr circle")},
+         QStringLiteral("Mohr circle"), QStringLiteral("Mohr\u2019s circle, step by step"),
+         QStringLiteral("Step %1 of %2")},
     };
     return languages;
 }
 
 QString StepName(int index) {
     return QStringLiteral("step-%1").arg(index, 2, 10, QLatin1Char('0'));
+}
+
+QString HandoutName(const TLanguage& language) {
+    return QStringLiteral("handout-%1.pdf").arg(language.Code);
 }
 
 bool WriteFile(const QString& path, const QByteArray& bytes) {
@@ -431,27 +332,38 @@ QByteArray IndexPage(const std::vector<std::pair<TLanguage, std::vector<TIndexEn
     QTextStream page(&html);
     page << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
          << "<title>mohrwalk: the figures of the walkthrough</title>\n<style>\n"
-         << "body { font-family: sans-serif; margin: 2em; }\n"
+         << "body { font-family: \"Liberation Sans\", Arial, Helvetica, sans-serif; margin: 2em; }\n"
          << "table { border-collapse: collapse; }\n"
          << "td, th { border: 1px solid #ccc; padding: 6px; vertical-align: top; text-align: left; }\n"
-         << "td.step { min-width: 16em; }\n"
-         << ".level1 { padding-left: 1.5em; } .level2 { padding-left: 3em; }\n"
+         << "td.step { width: 22em; }\n"
+         << ".name { font-weight: bold; }\n"
+         << ".level1 .name { padding-left: 1.5em; } .level2 .name { padding-left: 3em; }\n"
+         << ".explanation { white-space: pre-line; margin: 0.5em 0 0 0; }\n"
          << "img { display: block; }\n</style>\n</head>\n<body>\n"
          << "<h1>The figures of the walkthrough</h1>\n"
-         << "<p>Both panels after every step, in the order of the steps. Each picture links to its SVG; "
-         << "the PNG files come at normal and at double resolution (@2x).</p>\n";
-    page << "<ul>\n";
+         << "<p>Both panels after every step, in the order of the steps, beside the step's explanation. "
+         << "Each picture links to its vector drawing (SVG); the PNG files come at normal and at double "
+         << "resolution (@2x).</p>\n";
+    page << "<p>Handouts to print, A4, one page per step (PDF):";
+    const char* separator = " ";
+    for (const auto& [language, steps] : walks) {
+        page << separator << "<a href=\"" << HandoutName(language) << "\">" << Html(language.Name) << "</a>";
+        separator = ", ";
+    }
+    page << ".</p>\n<ul>\n";
     for (const auto& [language, steps] : walks)
         page << "<li><a href=\"#" << language.Code << "\">" << Html(language.Name) << "</a></li>\n";
     page << "</ul>\n";
     for (const auto& [language, steps] : walks) {
         page << "<section id=\"" << language.Code << "\" lang=\"" << language.Code << "\">\n<h2>"
-             << Html(language.Name) << "</h2>\n<table>\n"
+             << Html(language.Name) << "</h2>\n<p><a href=\"" << HandoutName(language) << "\">"
+             << HandoutName(language) << "</a></p>\n<table>\n"
              << "<tr><th>#</th><th>" << Html(language.StepHeading) << "</th><th>Element</th><th>"
              << Html(language.DiagramHeading) << "</th></tr>\n";
         for (const TIndexEntry& step : steps) {
-            page << "<tr><td>" << step.Index << "</td><td class=\"step level" << step.Level << "\">"
-                 << Html(step.Text) << "</td>"
+            page << "<tr><td>" << step.Index << "</td><td class=\"step level" << step.Level
+                 << "\"><div class=\"name\">" << Html(step.Text) << "</div><p class=\"explanation\">"
+                 << Html(step.Explanation) << "</p></td>"
                  << PanelCell(language.Code, step.Index, QStringLiteral("element"), elementSize, step.Text)
                  << PanelCell(language.Code, step.Index, QStringLiteral("diagram"), diagramSize, step.Text)
                  << "</tr>\n";
@@ -471,21 +383,42 @@ mode_t NewFolderMode() {
     return 0777 & ~mask;
 }
 
+QString Usage() {
+    return QStringLiteral("Usage: mohrwalk-figures OUTDIR\n"
+                          "       mohrwalk-figures --help | --version\n");
+}
+
 } // namespace
 
 int RunFigureExport(const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    const QString usage = QStringLiteral("Usage: mohrwalk-figures OUTDIR");
-    if (arguments.size() == 1 &&
-        (arguments[0] == QLatin1String("--help") || arguments[0] == QLatin1String("-h"))) {
-        out << usage << "\n"
-            << "Writes both panels after every step of the walkthrough, in Dutch and in English, as PNG (at "
-               "1x "
-               "and 2x) and as SVG, with an index page, into the new or empty folder OUTDIR.\n";
-        out.flush();
-        return 0;
+    // Options are refused before anything else, so that none is ever taken for a folder name.
+    for (const QString& argument : arguments) {
+        if (argument == QLatin1String("--help")) {
+            out << Usage()
+                << "\n"
+                   "Writes both panels after every step of the walkthrough, in Dutch and in\n"
+                   "English, into the new or empty folder OUTDIR: each as PNG (at 1x and 2x) and\n"
+                   "as a vector drawing (SVG); a printable handout per language (handout-nl.pdf,\n"
+                   "handout-en.pdf: A4, one page per step); and an index page (index.html).\n"
+                   "\n"
+                   "  --help     show this text and exit\n"
+                   "  --version  show the version and exit\n";
+            out.flush();
+            return 0;
+        }
+        if (argument == QLatin1String("--version")) {
+            out << "mohrwalk-figures " << MOHRWALK_VERSION << "\n";
+            out.flush();
+            return 0;
+        }
+        if (argument.startsWith(QLatin1Char('-'))) {
+            err << "mohrwalk-figures: unknown option " << argument << "\n" << Usage();
+            err.flush();
+            return 2;
+        }
     }
     if (arguments.size() != 1) {
-        err << usage << "\n";
+        err << Usage();
         err.flush();
         return 2;
     }
@@ -514,6 +447,11 @@ int RunFigureExport(const QStringList& arguments, QTextStream& out, QTextStream&
     QSize diagramSize;
     int files = 0;
     QString failure;
+    const auto written = [&](const QString& path, bool ok) {
+        if (!ok && failure.isEmpty())
+            failure = QStringLiteral("Could not write %1.").arg(Native(path));
+        files += ok ? 1 : 0;
+    };
     for (const TLanguage& language : Languages()) {
         if (!folder.mkpath(language.Code)) {
             failure =
@@ -521,49 +459,40 @@ int RunFigureExport(const QStringList& arguments, QTextStream& out, QTextStream&
             break;
         }
         std::vector<TIndexEntry> steps;
+        THandout handout(language.HandoutTitle, language.PageOf);
         const QString walkProblem = WalkThroughSteps(language.Language, [&](const TStepFigures& step) {
             if (!failure.isEmpty())
                 return;
-            out << language.Code << " " << QStringLiteral("%1/31").arg(step.Index + 1, 2) << "  " << step.Text
-                << "\n";
+            out << language.Code << " " << QStringLiteral("%1/%2").arg(step.Index + 1, 2).arg(step.StepCount)
+                << "  " << step.Text << "\n";
             out.flush();
             elementSize = step.Element.size();
             diagramSize = step.Diagram.size();
             const QString base = folder.filePath(language.Code + QLatin1Char('/') + StepName(step.Index));
-            const std::pair<QString, bool> written[] = {
-                {base + QStringLiteral("-element.png"),
-                 WritePng(base + QStringLiteral("-element.png"), step.Element)},
-                {base + QStringLiteral("-element@2x.png"),
-                 WritePng(base + QStringLiteral("-element@2x.png"), step.Element2x)},
-                {base + QStringLiteral("-element.svg"),
-                 WriteFile(base + QStringLiteral("-element.svg"), step.ElementSvg)},
-                {base + QStringLiteral("-diagram.png"),
-                 WritePng(base + QStringLiteral("-diagram.png"), step.Diagram)},
-                {base + QStringLiteral("-diagram@2x.png"),
-                 WritePng(base + QStringLiteral("-diagram@2x.png"), step.Diagram2x)},
-                {base + QStringLiteral("-diagram.svg"),
-                 WriteFile(base + QStringLiteral("-diagram.svg"), step.DiagramSvg)},
-            };
-            for (const auto& [path, ok] : written) {
-                if (!ok && failure.isEmpty())
-                    failure = QStringLiteral("Could not write %1.").arg(Native(path));
-                files += ok ? 1 : 0;
-            }
-            steps.push_back({step.Index, step.Level, step.Text});
+            for (const auto& [suffix, image] :
+                 {std::pair{"-element.png", &step.Element}, std::pair{"-element@2x.png", &step.Element2x},
+                  std::pair{"-diagram.png", &step.Diagram}, std::pair{"-diagram@2x.png", &step.Diagram2x}})
+                written(base + QLatin1String(suffix), WritePng(base + QLatin1String(suffix), *image));
+            for (const auto& [suffix, svg] :
+                 {std::pair{"-element.svg", &step.ElementSvg}, std::pair{"-diagram.svg", &step.DiagramSvg}})
+                written(base + QLatin1String(suffix), WriteFile(base + QLatin1String(suffix), *svg));
+            handout.AddPage(step);
+            steps.push_back({step.Index, step.Level, step.Text, step.Explanation});
         });
         if (failure.isEmpty() && !walkProblem.isEmpty())
             failure = walkProblem;
+        if (failure.isEmpty()) {
+            const QByteArray pdf = handout.Finish();
+            const QString path = folder.filePath(HandoutName(language));
+            written(path, !pdf.isEmpty() && WriteFile(path, pdf));
+        }
         if (!failure.isEmpty())
             break;
         walks.emplace_back(language, std::move(steps));
     }
     if (failure.isEmpty()) {
-        if (WriteFile(folder.filePath(QStringLiteral("index.html")),
-                      IndexPage(walks, elementSize, diagramSize)))
-            ++files;
-        else
-            failure = QStringLiteral("Could not write %1.")
-                          .arg(Native(folder.filePath(QStringLiteral("index.html"))));
+        const QString path = folder.filePath(QStringLiteral("index.html"));
+        written(path, WriteFile(path, IndexPage(walks, elementSize, diagramSize)));
     }
     if (failure.isEmpty()) {
         ::chmod(QFile::encodeName(work.path()).constData(), NewFolderMode());

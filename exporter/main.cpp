@@ -16,15 +16,19 @@ void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
 
 } // namespace
 
-// mohrwalk-figures OUTDIR: the figures of the walkthrough for lecturers, as PNG and SVG files with an
-// index page.
+// mohrwalk-figures OUTDIR: the figures of the walkthrough for lecturers, as PNG and SVG files, with
+// printable handouts and an index page.
 int main(int argc, char* argv[]) {
+    // Every argument is the program's own: Qt is given none, so that none is taken for one of Qt's
+    // options (-platform, -style, ...) and the others then for a folder.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    int qtArgc = 1;
     // A batch program: it draws off screen and needs no display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(QuietMessages);
-    QApplication application(argc, argv);
-    QStringList arguments = QApplication::arguments();
-    arguments.removeFirst();
+    QApplication application(qtArgc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
     return mohr::RunFigureExport(arguments, out, err);

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <vector>
 
 class QFont;
@@ -16,6 +18,9 @@ class QPaintDevice;
 class QPainter;
 
 namespace mohr {
+
+class TCanvasBackEnd;
+struct TStroke;
 
 // Colours are 24-bit values written as 0x00BBGGRR.
 using Colour = std::uint32_t;
@@ -91,11 +96,14 @@ void InstallFontSubstitutions();
 QFont RenderFont(const TCanvasFont& font);
 
 // One drawing surface with pen, brush, font and current position, drawing with the geometry of a
-// classic desktop canvas. Pixel conventions (all coordinates are logical pixels of the panel; on a
-// device with a device pixel ratio every logical pixel covers its block of device pixels):
+// classic desktop canvas. It has two back ends: the raster, which sets whole pixels as described
+// below (the panels and their images), and the vector, which draws the same geometry as true shapes
+// through a painter (SVG and PDF files; see the second constructor). Pixel conventions of the raster
+// (all coordinates are logical pixels of the panel; on a device with a device pixel ratio every
+// logical pixel covers its block of device pixels):
 //
-//  - No antialiasing, anywhere; every primitive is rasterised here into whole logical pixels, so
-//    the result does not depend on the paint engine's own rules.
+//  - No antialiasing, anywhere; every primitive is rasterised into whole logical pixels, so the
+//    result does not depend on the paint engine's own rules.
 //  - LineTo(x2, y2) from (x1, y1) sets one pixel per step along the longer axis (x when both are
 //    equal); the other coordinate is the exact one rounded half up, so a segment covers the same
 //    pixels in either direction. The end pixel (x2, y2) is not set: it belongs to the next
@@ -124,14 +132,29 @@ QFont RenderFont(const TCanvasFont& font);
 //  - Everything is clipped to the panel; (0, 0) is its top-left pixel, so a point at (90, 240) on a
 //    240-pixel panel lies on the first row below it and is not drawn. Far-away coordinates are
 //    harmless.
+//
+// The vector back end takes the pixel (x, y) as the square from (x, y) to (x + 1, y + 1): a 1-pixel
+// line runs through its pixels' centres, covering its first pixel and leaving its end pixel; a wider
+// one has round ends on the centres of its first and last round tips; an ellipse lies within the
+// outer edges of its extreme pixels; a polygon runs through its vertices' centres; dashes and gaps
+// are as long as the raster counts them along the major axis (around an ellipse they are spread
+// evenly, so there they only come close); a text box covers the raster's box. Laid over the raster
+// at the same scale, each raster pixel lies within half a pixel of its shape. Text is real text at
+// the raster font's size, naming sans families that end in a generic one.
 class TCanvas {
 public:
-    // Draws on the given paint device (a QImage for the panels and tests, any QPaintDevice for
-    // exports). The device must outlive the canvas; it can be swapped with SetDevice.
+    // Raster: draws on the given paint device (a QImage for the panels, tests and PNG files). The
+    // device must outlive the canvas; it can be swapped with SetDevice.
     TCanvas(QPaintDevice* device, QSize logicalSize);
+    // Vector: draws through an active painter, which must outlive the canvas. The painter's transform
+    // places the panel; clipping to the panel is the painter's (or the document's) as well.
+    TCanvas(QPainter& painter, QSize logicalSize);
+    ~TCanvas();
+    TCanvas(const TCanvas&) = delete;
+    TCanvas& operator=(const TCanvas&) = delete;
 
+    // Draws on this raster device from now on.
     void SetDevice(QPaintDevice* device, QSize logicalSize);
-    QPaintDevice* Device() const { return device_; }
     QSize LogicalSize() const { return size_; }
 
     TPen Pen;
@@ -157,10 +180,11 @@ public:
 
 private:
     void notify();
-    QRect clipRect() const;
+    TStroke stroke() const;
+    std::optional<Colour> fill() const;
 
-    QPaintDevice* device_;
     QSize size_;
+    std::unique_ptr<TCanvasBackEnd> backEnd_;
     QPoint pos_{0, 0};
 };
 

@@ -1,18 +1,22 @@
 // The figures for lecturers (mohrwalk-figures): the PNG files are the program's own panels, the SVG
-// files hold the construction, the output folder is never left half written, and the packaged 32 px
-// icon is the program's window icon.
+// files are vector drawings that lie on those pixels, the handouts hold every step's explanation and
+// figures as text and shapes, options never become folders, the output folder is never left half
+// written, and the packaged 32 px icon is the program's window icon.
+#include "appwindow.h"
 #include "exporter/figureexport.h"
-#include "main.h"
-#include "paintbox.h"
 #include "pictures.h"
-#include "platform.h"
+#include "steptable.h"
 #include "testsupport.h"
 #include "walkthrough/progression.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPainter>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QXmlStreamReader>
@@ -25,44 +29,48 @@ using mohr::test::PixelAt;
 
 namespace {
 
-class TSilentPlatform : public TPlatform {
-public:
-    void MessageBeep() override {}
-    int PrimaryScreenWidth() override { return 1024; }
-    int ExecModal(QDialog*) override { return 0; }
-    void Information(QWidget*, const QString& text) override { Refusals << text; }
-    void Popup(QMenu*, QPoint) override {}
-    QStringList Refusals;
-};
-
-// The program's panels after a student has clicked every node of one tree from top to bottom.
-struct TPanels {
+// What a student sees when clicking every node of one tree from top to bottom: the explanation after
+// each step, and both panels at the end.
+struct TWholeWalk {
+    QStringList Explanations;
     QImage Element;
     QImage Diagram;
 };
 
-void PanelsAfterWholeWalk(bool english, TPanels& panels) {
-    TSilentPlatform platform;
-    TMainForm form(&platform);
-    form.show();
+void WalkWholeTree(bool english, TWholeWalk& walk) {
+    test::TWindow window;
     if (english)
-        form.SpeedButton4Click();
-    auto* tree = form.findChild<QTreeWidget*>(english ? "TreeViewUK" : "TreeView1");
-    auto* element = form.findChild<TPaintBox*>("PaintBox2");
-    auto* diagram = form.findChild<TPaintBox*>("PaintBox1");
-    QVERIFY(tree && element && diagram);
-    for (int index = 0; index <= 30; ++index) {
+        window.Form.SpeedButton4Click();
+    auto* tree = window.Get<QTreeWidget>(english ? "TreeViewUK" : "TreeView1");
+    for (int index = 0; index < test::StepCount; ++index) {
         tree->setCurrentItem(NodeAt(tree, index));
         if (english)
-            form.TreeViewUKClick();
+            window.Form.TreeViewUKClick();
         else
-            form.TreeView1Click();
+            window.Form.TreeView1Click();
         QApplication::processEvents();
+        walk.Explanations << window.Memo()->toPlainText();
     }
     // Whatever the last step left pending is painted, as the event loop would.
-    QTRY_VERIFY_WITH_TIMEOUT(!element->RefreshPending() && !diagram->RefreshPending(), 5000);
-    QCOMPARE(platform.Refusals, QStringList());
-    panels = {element->LogicalImage(), diagram->LogicalImage()};
+    window.Settle();
+    QCOMPARE(window.Platform.Informations, QStringList());
+    walk.Element = window.Element()->LogicalImage();
+    walk.Diagram = window.Diagram()->LogicalImage();
+}
+
+// A step's place in its tree as a handout titles it: the texts from the topic down.
+QString StepPath(int index, bool english) {
+    QStringList texts;
+    for (int i = index; i >= 0; i = test::StepTable[static_cast<std::size_t>(i)].Parent) {
+        const test::TStepRow& row = test::StepTable[static_cast<std::size_t>(i)];
+        texts.prepend(QString::fromUtf16(english ? row.English : row.Dutch));
+    }
+    return texts.join(QStringLiteral(" \u203A "));
+}
+
+// Words separated by single spaces, as text read back from a PDF or HTML file can be compared.
+QString Words(const QString& text) {
+    return text.simplified();
 }
 
 QImage Rgb(const QImage& image) {
@@ -94,8 +102,9 @@ struct TRun {
     QString Err;
 };
 
-TRun RunFiguresProgram(const QStringList& arguments) {
+TRun RunFiguresProgram(const QStringList& arguments, const QString& folder = QString()) {
     QProcess process;
+    process.setWorkingDirectory(folder);
     process.start(QStringLiteral(MOHRWALK_FIGURES_PROGRAM), arguments);
     TRun run;
     if (!process.waitForFinished(240000) || process.exitStatus() != QProcess::NormalExit)
@@ -110,51 +119,63 @@ QStringList EntriesOf(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
 }
 
-// What an SVG document says about the fixed figure: its filled rectangles by fill colour and its texts.
+// What an SVG document holds: its shapes with the stroke they inherit, and its texts with their font.
 struct TSvgContent {
     bool Parsed = false;
     QString Error;
     int Documents = 0;
-    QList<QPair<QString, QRect>> FilledRects;
-    QStringList Texts;
-
-    bool Covers(const QString& fill, QPoint pixel) const {
-        for (const auto& [colour, rect] : FilledRects)
-            if (colour.compare(fill, Qt::CaseInsensitive) == 0 && rect.contains(pixel))
-                return true;
-        return false;
-    }
+    QStringList Shapes;       // element names of the drawn shapes, in order
+    QStringList Strokes;      // the stroke of each shape
+    QStringList Texts;        // each text's content
+    QStringList TextFamilies; // each text's font family
 };
 
 TSvgContent ReadSvg(const QByteArray& bytes) {
     TSvgContent content;
     QXmlStreamReader xml(bytes);
-    QStringList fills{QStringLiteral("black")};
+    // The attributes in force at each open element, inherited from the groups around it.
+    QList<QPair<QString, QString>> inherited{{QStringLiteral("none"), QString()}};
     while (!xml.atEnd()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
         if (token == QXmlStreamReader::StartElement) {
             const QXmlStreamAttributes attributes = xml.attributes();
-            const QString fill =
-                attributes.hasAttribute("fill") ? attributes.value("fill").toString() : fills.last();
-            fills << fill;
-            if (xml.name() == QLatin1String("svg"))
+            QPair<QString, QString> now = inherited.last();
+            if (attributes.hasAttribute("stroke"))
+                now.first = attributes.value("stroke").toString();
+            if (attributes.hasAttribute("font-family"))
+                now.second = attributes.value("font-family").toString();
+            inherited << now;
+            const QString name = xml.name().toString();
+            if (name == QLatin1String("svg"))
                 ++content.Documents;
-            if (xml.name() == QLatin1String("rect")) {
-                const QRectF rect(attributes.value("x").toDouble(), attributes.value("y").toDouble(),
-                                  attributes.value("width").toDouble(),
-                                  attributes.value("height").toDouble());
-                content.FilledRects.append({fill, rect.toRect()});
+            if (QStringList{"rect", "circle", "ellipse", "polyline", "polygon", "path", "line"}.contains(
+                    name)) {
+                content.Shapes << name;
+                content.Strokes << now.first;
             }
-            if (xml.name() == QLatin1String("text"))
+            if (name == QLatin1String("text")) {
+                content.TextFamilies << now.second;
                 content.Texts << xml.readElementText().trimmed();
+            }
         }
         // readElementText leaves the reader on the end element, which ends the text's own level too.
-        if (xml.tokenType() == QXmlStreamReader::EndElement && fills.size() > 1)
-            fills.removeLast();
+        if (xml.tokenType() == QXmlStreamReader::EndElement && inherited.size() > 1)
+            inherited.removeLast();
     }
     content.Parsed = !xml.hasError();
     content.Error = xml.errorString();
     return content;
+}
+
+// The SVG file drawn by Qt's own SVG renderer at `scale` times its size.
+QImage RenderSvg(const QString& path, int scale) {
+    QSvgRenderer renderer(path);
+    const QSize size = renderer.viewBox().size() * scale;
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    renderer.render(&painter, QRectF(QPointF(0, 0), size));
+    return image;
 }
 
 QByteArray ReadAll(const QString& path) {
@@ -173,9 +194,14 @@ private slots:
     void pngAfterLastStepIsTheProgramsPanel_data();
     void pngAfterLastStepIsTheProgramsPanel();
     void doubleSizePngHoldsTheSameConstruction();
-    void svgHoldsCircleStressPointsAndLabels_data();
-    void svgHoldsCircleStressPointsAndLabels();
+    void svgIsAVectorDrawingWithSansText_data();
+    void svgIsAVectorDrawingWithSansText();
+    void svgShapesLieOnTheRasterPixels_data();
+    void svgShapesLieOnTheRasterPixels();
+    void handoutHasEveryStepWithItsExplanation_data();
+    void handoutHasEveryStepWithItsExplanation();
     void indexShowsEveryStepInOrder();
+    void optionsAreAnsweredOrRefusedAndWriteNothing();
     void refusesFoldersItMustNotWriteTo();
     void packagedIconIsTheProgramIcon();
 
@@ -183,6 +209,7 @@ private:
     QTemporaryDir scratch_;
     QString figures_;
     TRun run_;
+    TWholeWalk walks_[2]; // Dutch, English
 };
 
 void TestExport::initTestCase() {
@@ -199,6 +226,12 @@ void TestExport::initTestCase() {
     QVERIFY(run_.Out.contains("draw the circle"));
     // Nothing but the finished folder is left beside it.
     QCOMPARE(EntriesOf(scratch_.path()), QStringList{"figures"});
+
+    for (const bool english : {false, true}) {
+        WalkWholeTree(english, walks_[english]);
+        if (QTest::currentTestFailed())
+            return;
+    }
 }
 
 void TestExport::pngAfterLastStepIsTheProgramsPanel_data() {
@@ -211,10 +244,7 @@ void TestExport::pngAfterLastStepIsTheProgramsPanel_data() {
 void TestExport::pngAfterLastStepIsTheProgramsPanel() {
     QFETCH(bool, english);
     QFETCH(QString, code);
-    TPanels program;
-    PanelsAfterWholeWalk(english, program);
-    if (QTest::currentTestFailed())
-        return;
+    const TWholeWalk& program = walks_[english];
     QVERIFY(!program.Element.isNull() && !program.Diagram.isNull());
 
     const QImage element(QDir(figures_).filePath(code + "/step-30-element.png"));
@@ -245,7 +275,7 @@ void TestExport::doubleSizePngHoldsTheSameConstruction() {
     QCOMPARE(PixelAt(after, 400, 200), colours::Red);
 }
 
-void TestExport::svgHoldsCircleStressPointsAndLabels_data() {
+void TestExport::svgIsAVectorDrawingWithSansText_data() {
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("directionCentre");
     QTest::newRow("Dutch") << "nl"
@@ -254,21 +284,31 @@ void TestExport::svgHoldsCircleStressPointsAndLabels_data() {
                              << "D.C.";
 }
 
-void TestExport::svgHoldsCircleStressPointsAndLabels() {
+void TestExport::svgIsAVectorDrawingWithSansText() {
     QFETCH(QString, code);
     QFETCH(QString, directionCentre);
-    const TSvgContent svg = ReadSvg(ReadAll(QDir(figures_).filePath(code + "/step-30-diagram.svg")));
+    const QString last = QDir(figures_).filePath(code + "/step-30-diagram.svg");
+    const TSvgContent svg = ReadSvg(ReadAll(last));
     QVERIFY2(svg.Parsed, qPrintable(svg.Error));
     QCOMPARE(svg.Documents, 1);
 
-    // The circle, red, through (200, 100) and (200, 300) about (200, 200).
-    QVERIFY(svg.Covers("#ff0000", QPoint(200, 100)));
-    QVERIFY(svg.Covers("#ff0000", QPoint(300, 200)));
-    // The two stress points, green dots on (200, 300) and (280, 260), with their labels.
-    QVERIFY(svg.Covers("#008000", QPoint(200, 300)));
-    QVERIFY(svg.Covers("#008000", QPoint(280, 260)));
+    // Shapes, not pixels: the circle, dots and rings are circles, and the only rectangles are the
+    // panel's white and the boxes of labels.
+    QVERIFY(svg.Shapes.count("circle") >= 9);
+    QVERIFY(svg.Strokes[svg.Shapes.indexOf("circle")] != QLatin1String("none"));
+    QVERIFY(svg.Shapes.count("polyline") >= 44); // the grid's lines among them
+    QVERIFY(svg.Shapes.count("rect") <= svg.Texts.size() + 1);
+    // The finished construction in a small file; every one is smaller.
+    QVERIFY2(QFileInfo(last).size() < 60000, qPrintable(QString::number(QFileInfo(last).size())));
+    for (const QString& name : EntriesOf(QDir(figures_).filePath(code)))
+        if (name.endsWith(".svg"))
+            QVERIFY(QFileInfo(QDir(figures_).filePath(code + "/" + name)).size() <= QFileInfo(last).size());
+
+    // The labels are text, in sans fonts that end in a generic family.
     for (const QString& label : {QStringLiteral("(-70; +50)"), QStringLiteral("(-30; +30)"), directionCentre})
         QVERIFY2(svg.Texts.contains(label), qPrintable(label));
+    for (const QString& family : svg.TextFamilies)
+        QCOMPARE(family.section(QLatin1Char(','), -1).trimmed(), QStringLiteral("sans-serif"));
 
     // The element panel's SVG carries the corner letters of the sample.
     const TSvgContent element = ReadSvg(ReadAll(QDir(figures_).filePath(code + "/step-30-element.svg")));
@@ -279,8 +319,82 @@ void TestExport::svgHoldsCircleStressPointsAndLabels() {
     // Before the first stress point is plotted (node 7) the diagram has neither points nor circle.
     const TSvgContent early = ReadSvg(ReadAll(QDir(figures_).filePath(code + "/step-07-diagram.svg")));
     QVERIFY(early.Parsed);
-    QVERIFY(!early.Covers("#008000", QPoint(200, 300)));
-    QVERIFY(!early.Covers("#ff0000", QPoint(200, 100)));
+    QCOMPARE(early.Shapes.count("circle"), 0);
+}
+
+void TestExport::svgShapesLieOnTheRasterPixels_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QRect>("window");
+    QTest::addColumn<Colour>("colour");
+    const QRect diagram(0, 0, 400, 400);
+    // The circle, drawn last at its step, with the red axis symbol's arrows and heads and the centre.
+    QTest::newRow("circle") << "nl/step-11-diagram" << diagram << colours::Red;
+    // Principal direction 2: a dashed arrow with its head, clear of every other navy line.
+    QTest::newRow("dashed arrow") << "nl/step-16-diagram" << QRect(QPoint(100, 44), QPoint(160, 190))
+                                  << colours::Navy;
+    QTest::newRow("dash-dot lines") << "en/step-14-diagram" << diagram << colours::Green;
+    // The face sketch of A-E: its silver bar and the silver boxes of its two labels.
+    QTest::newRow("label boxes") << "nl/step-21-diagram" << QRect(QPoint(30, 105), QPoint(85, 170))
+                                 << colours::Silver;
+    QTest::newRow("sample") << "en/step-30-element" << QRect(0, 0, 240, 240) << colours::Navy;
+}
+
+void TestExport::svgShapesLieOnTheRasterPixels() {
+    QFETCH(QString, file);
+    QFETCH(QRect, window);
+    QFETCH(Colour, colour);
+    const QImage raster(QDir(figures_).filePath(file + ".png"));
+    constexpr int Scale = 8;
+    const QImage vector = RenderSvg(QDir(figures_).filePath(file + ".svg"), Scale);
+    QCOMPARE(vector.size(), raster.size() * Scale);
+    // Laid over the panel's own pixels, the drawing's shapes agree with them (the glyphs of texts
+    // apart); a line's ink reaches half its width across it, more than half a pixel along a row.
+    QCOMPARE(test::VectorRasterMismatch(raster, vector, Scale, window, {colour}, 0.75, colours::Black),
+             QString());
+}
+
+void TestExport::handoutHasEveryStepWithItsExplanation_data() {
+    QTest::addColumn<bool>("english");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("directionCentre");
+    QTest::newRow("Dutch") << false << "nl"
+                           << "R.C.";
+    QTest::newRow("English") << true << "en"
+                             << "D.C.";
+}
+
+void TestExport::handoutHasEveryStepWithItsExplanation() {
+    QFETCH(bool, english);
+    QFETCH(QString, code);
+    QFETCH(QString, directionCentre);
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    const QString handout = QDir(figures_).filePath(QStringLiteral("handout-%1.pdf").arg(code));
+    QProcess process;
+    process.start(pdftotext, {QStringLiteral("-enc"), QStringLiteral("UTF-8"), handout, QStringLiteral("-")});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 0);
+    // One page per step, each ending in a form feed.
+    QStringList pages = QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\f'));
+    QCOMPARE(pages.takeLast().trimmed(), QString());
+    QCOMPARE(pages.size(), test::StepCount);
+
+    // Each page in walkthrough order: the step's path as its title and the explanation the program
+    // shows after it, as text.
+    const TWholeWalk& walk = walks_[english];
+    QCOMPARE(walk.Explanations.size(), test::StepCount);
+    for (int index = 0; index < test::StepCount; ++index) {
+        const QString page = Words(pages[index]);
+        QVERIFY2(page.contains(Words(StepPath(index, english))), qPrintable(StepPath(index, english)));
+        QVERIFY(!walk.Explanations[index].isEmpty());
+        QVERIFY2(page.contains(Words(walk.Explanations[index])), qPrintable(QString::number(index)));
+    }
+    // The figures are drawn with their labels as text: the direction centre in the walk's language
+    // from its step (12) on.
+    QVERIFY(!pages[11].contains(directionCentre));
+    QVERIFY(pages[30].contains(directionCentre));
+    QVERIFY(pages[30].contains(QStringLiteral("(-110; 30)")));
 }
 
 void TestExport::indexShowsEveryStepInOrder() {
@@ -289,11 +403,15 @@ void TestExport::indexShowsEveryStepInOrder() {
     for (const char* code : {"nl", "en"})
         files += EntriesOf(QDir(figures_).filePath(QLatin1String(code))).size();
     QCOMPARE(files, 31 * 2 * 3 * 2);
-    QCOMPARE(EntriesOf(figures_), (QStringList{"en", "index.html", "nl"}));
+    QCOMPARE(EntriesOf(figures_),
+             (QStringList{"en", "handout-en.pdf", "handout-nl.pdf", "index.html", "nl"}));
 
     const QString index = QString::fromUtf8(ReadAll(QDir(figures_).filePath("index.html")));
     QVERIFY(!index.contains(StepMark));
-    // Some steps of each tree, with the pictures of their own node, in tree order.
+    for (const char* handout : {"href=\"handout-nl.pdf\"", "href=\"handout-en.pdf\""})
+        QVERIFY2(index.contains(QLatin1String(handout)), handout);
+    // Some steps of each tree, with their explanation beside the pictures of their own node, in tree
+    // order.
     const QList<QPair<QString, QString>> steps = {
         {"spanningen op vlakjes", "nl/step-00-element.png"},
         {"teken de cirkel", "nl/step-11-diagram.png"},
@@ -308,10 +426,48 @@ void TestExport::indexShowsEveryStepInOrder() {
     for (const auto& [text, file] : steps) {
         const qsizetype at = index.indexOf(">" + text + "<", position);
         QVERIFY2(at > position || (position == 0 && at >= 0), qPrintable(text));
+        const bool english = file.startsWith("en/");
+        const int step = file.mid(8, 2).toInt();
+        const qsizetype explanation = index.indexOf(walks_[english].Explanations[step].toHtmlEscaped(), at);
         const qsizetype picture = index.indexOf(file, at);
-        QVERIFY2(picture > at && index.indexOf("</tr>", at) > picture, qPrintable(file));
+        QVERIFY2(explanation > at && picture > explanation && index.indexOf("</tr>", at) > picture,
+                 qPrintable(file));
         position = at;
     }
+}
+
+void TestExport::optionsAreAnsweredOrRefusedAndWriteNothing() {
+    // Run in an empty folder, where an option taken for a folder name would show.
+    QTemporaryDir place;
+    QVERIFY(place.isValid());
+    const QString folder = place.filePath("figures");
+
+    for (const QStringList& arguments : {QStringList{"--version"}, QStringList{folder, "--version"}}) {
+        const TRun run = RunFiguresProgram(arguments, place.path());
+        QCOMPARE(run.ExitCode, 0);
+        QCOMPARE(run.Err, QString());
+        QVERIFY2(QRegularExpression("^mohrwalk-figures \\d+\\.\\d+\\.\\d+\n$").match(run.Out).hasMatch(),
+                 qPrintable(run.Out));
+    }
+    for (const QStringList& arguments : {QStringList{"--help"}, QStringList{folder, "--help"}}) {
+        const TRun run = RunFiguresProgram(arguments, place.path());
+        QCOMPARE(run.ExitCode, 0);
+        QCOMPARE(run.Err, QString());
+        QVERIFY(run.Out.startsWith("Usage: mohrwalk-figures OUTDIR\n"));
+        QVERIFY(run.Out.contains("handout-nl.pdf"));
+    }
+    // Every other argument that begins with "-" is refused with the usage, before any folder; Qt's
+    // own options as well, which would otherwise leave their last word to be taken for the folder.
+    for (const QStringList& arguments :
+         {QStringList{"-h"}, QStringList{"--versions"}, QStringList{"-"}, QStringList{"--"},
+          QStringList{folder, "-v"}, QStringList{"--output", folder},
+          QStringList{"-platform", "offscreen", folder}, QStringList{"-style", "fusion", folder}}) {
+        const TRun run = RunFiguresProgram(arguments, place.path());
+        QCOMPARE(run.ExitCode, 2);
+        QCOMPARE(run.Out, QString());
+        QVERIFY2(run.Err.contains("Usage: mohrwalk-figures OUTDIR\n"), qPrintable(run.Err));
+    }
+    QCOMPARE(EntriesOf(place.path()), QStringList());
 }
 
 void TestExport::refusesFoldersItMustNotWriteTo() {

@@ -1,5 +1,5 @@
 // Pixel facts of the panel canvas: the six canvas rules, the line, ellipse and text conventions,
-// device pixel ratio 2, and the font conversions.
+// device pixel ratio 2, and the font conversions; and the vector back end's shapes against them.
 
 #include "figures/canvas.h"
 #include "testsupport.h"
@@ -9,6 +9,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QImage>
+#include <QPainter>
 #include <QRect>
 #include <QSet>
 #include <QtTest>
@@ -20,6 +21,10 @@
 using namespace mohr;
 using mohr::test::PixelAt;
 using mohr::test::TImageCanvas;
+
+using TDrawing = std::function<void(TCanvas&)>;
+using TColours = QList<Colour>;
+Q_DECLARE_METATYPE(TDrawing)
 
 namespace {
 
@@ -96,6 +101,9 @@ private slots:
     void fontSizeConversion();
     void renderFontAndFamilySeam();
     void changedAfterEveryPrimitive();
+    void vectorShapesLieOnTheRasterPixels_data();
+    void vectorShapesLieOnTheRasterPixels();
+    void vectorFarCoordinatesAreHarmless();
 };
 
 void TestCanvas::clearBrushGivenAColourTurnsSolid() {
@@ -738,6 +746,144 @@ void TestCanvas::changedAfterEveryPrimitive() {
     c.EraseForRepaint(TCanvasFont{});
     QCOMPARE(calls, 5);
     QCOMPARE(Count(seen, White), 900);
+}
+
+namespace {
+
+// The drawing through the vector back end, rendered without antialiasing at `scale` times the size.
+QImage VectorImage(QSize size, int scale, const TDrawing& draw) {
+    QImage image(size * scale, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::TextAntialiasing, false);
+    painter.scale(scale, scale);
+    TCanvas canvas(painter, size);
+    draw(canvas);
+    return image;
+}
+
+} // namespace
+
+void TestCanvas::vectorShapesLieOnTheRasterPixels_data() {
+    // Each check is a set of colours: one shape's colours together where they meet at sharp corners.
+    QTest::addColumn<TDrawing>("draw");
+    QTest::addColumn<QList<TColours>>("checks");
+
+    // Styled 1-pixel lines every way, gaps filled and not, and a polyline carrying on from its corner.
+    QTest::newRow("styled lines") << TDrawing([](TCanvas& c) {
+        c.Brush.SetColor(colours::Green);
+        for (const PenStyle style : {PenStyle::Dash, PenStyle::Dot, PenStyle::DashDot}) {
+            c.Pen = TPen{style, 1, colours::Navy};
+            const int o = 20 * static_cast<int>(style);
+            c.MoveTo(5, 5 + o);
+            c.LineTo(95, 12 + o);
+            c.MoveTo(100 + o, 5);
+            c.LineTo(110 + o, 95);
+            c.Brush.SetStyle(BrushStyle::Clear);
+            c.MoveTo(20 + o, 110);
+            c.LineTo(60 + o, 150);
+            c.LineTo(30 + o, 195);
+            c.Brush.SetColor(colours::Green);
+        }
+    }) << QList<TColours>{{colours::Navy}, {colours::Green}};
+    QTest::newRow("wide lines") << TDrawing([](TCanvas& c) {
+        c.Pen = TPen{PenStyle::Solid, 2, colours::Navy};
+        c.MoveTo(10, 10);
+        c.LineTo(150, 60);
+        c.Pen = TPen{PenStyle::DashDot, 3, colours::Red};
+        c.MoveTo(150, 80);
+        c.LineTo(60, 180);
+        c.Pen.Width = 5;
+        c.MoveTo(170, 170);
+        c.LineTo(170, 170);
+    }) << QList<TColours>{{colours::Navy}, {colours::Red}};
+    // The stress circle, a dot with its rim, a ring of width 3, a flat filled one and a one-pixel one.
+    QTest::newRow("ellipses") << TDrawing([](TCanvas& c) {
+        c.Brush.SetStyle(BrushStyle::Clear);
+        c.Pen = TPen{PenStyle::Solid, 2, colours::Red};
+        c.Ellipse(10, 10, 150, 150);
+        c.Pen = TPen{PenStyle::Solid, 1, colours::Navy};
+        c.Brush.SetColor(colours::Green);
+        c.Ellipse(77, 77, 83, 83);
+        c.Pen = TPen{PenStyle::Solid, 3, colours::Teal};
+        c.Brush.SetStyle(BrushStyle::Clear);
+        c.Ellipse(160, 20, 190, 60);
+        c.Pen = TPen{PenStyle::Solid, 1, colours::Maroon};
+        c.Brush.SetColor(colours::Silver);
+        c.Ellipse(120, 160, 190, 195);
+        c.Ellipse(5, 190, 5, 190);
+    }) << QList<TColours>{{colours::Red},  {colours::Navy},   {colours::Green},
+                          {colours::Teal}, {colours::Maroon}, {colours::Silver}};
+    // An arrow head as the arrows draw it, a wide-rimmed bar and a dash-dot outline.
+    QTest::newRow("polygons") << TDrawing([](TCanvas& c) {
+        c.Pen = TPen{PenStyle::Solid, 1, colours::Navy};
+        c.Brush.SetColor(colours::Navy);
+        c.Polygon({{150, 50}, {158, 65}, {146, 69}, {150, 50}});
+        c.Pen = TPen{PenStyle::Solid, 2, colours::White};
+        c.Brush.SetColor(colours::Silver);
+        c.Polygon({{69, 69}, {91, 91}, {84, 98}, {62, 76}, {69, 69}});
+        c.Pen = TPen{PenStyle::DashDot, 1, colours::Green};
+        c.Brush.SetColor(colours::Fuchsia);
+        c.Polygon({{20, 120}, {180, 130}, {100, 190}});
+    })
+                              << QList<TColours>{{colours::Navy},
+                                                 {colours::Silver},
+                                                 {colours::Green},
+                                                 {colours::Green, colours::Fuchsia}};
+    // A label on a filled box: the box exactly; the glyphs, which the two render differently, apart.
+    QTest::newRow("label box") << TDrawing([](TCanvas& c) {
+        c.Brush.SetColor(colours::Teal);
+        c.TextOut(45, 115, QStringLiteral("110"));
+        c.Brush.SetStyle(BrushStyle::Clear);
+        c.TextOut(45, 150, QStringLiteral("(-70; +50)"));
+    }) << QList<TColours>{{colours::Teal}};
+}
+
+void TestCanvas::vectorShapesLieOnTheRasterPixels() {
+    QFETCH(TDrawing, draw);
+    QFETCH(QList<TColours>, checks);
+    TImageCanvas raster(200, 200);
+    draw(*raster.Canvas);
+    constexpr int Scale = 8;
+    const QImage vector = VectorImage(QSize(200, 200), Scale, draw);
+    // A line's ink reaches half its width across the line, which measured along a pixel row is more
+    // than half a pixel on a slope, where the raster's pixel may lie half a pixel to the other side.
+    for (const TColours& check : checks)
+        QCOMPARE(test::VectorRasterMismatch(raster.Image, vector, Scale, raster.Image.rect(), check, 0.75,
+                                            colours::Black),
+                 QString());
+}
+
+void TestCanvas::vectorFarCoordinatesAreHarmless() {
+    // The vector back end cuts far-away lines to the panel's surroundings, so that a dash pattern
+    // there does not run to millions of dashes; what shows is the same. (Where the patterns of far
+    // lines start is the raster's own matter, so only the solid ones are compared.)
+    const TDrawing draw = [](TCanvas& c) {
+        c.Brush.SetStyle(BrushStyle::Clear);
+        c.Pen = TPen{PenStyle::Dot, 1, colours::Green};
+        c.MoveTo(INT_MIN, 12);
+        c.LineTo(INT_MAX, 12);
+        c.Pen.Style = PenStyle::Dash;
+        c.MoveTo(-2000000000, 2000000000);
+        c.LineTo(2000000000, -1999999970);
+        c.Pen = TPen{PenStyle::Solid, 1, colours::Navy};
+        c.MoveTo(20, INT_MIN);
+        c.LineTo(25, INT_MAX);
+        c.Pen.Width = 5;
+        c.MoveTo(INT_MIN, 20);
+        c.LineTo(INT_MAX, 22);
+        c.Polygon({{INT_MIN, INT_MIN}, {INT_MAX, 5}, {-3, INT_MAX}});
+        c.Ellipse(-2000000000, -2000000000, 2000000000, 2000000000);
+        c.TextOut(INT_MAX - 5, INT_MIN, QStringLiteral("far"));
+    };
+    TImageCanvas raster(40, 30);
+    draw(*raster.Canvas);
+    const QImage vector = VectorImage(QSize(40, 30), 4, draw);
+    QVERIFY(Count(raster.Image, colours::Navy) > 40);
+    QVERIFY(Count(raster.Image, colours::Green) > 10);
+    QCOMPARE(test::VectorRasterMismatch(raster.Image, vector, 4, raster.Image.rect(), {colours::Navy}, 0.75),
+             QString());
 }
 
 QTEST_MAIN(TestCanvas)

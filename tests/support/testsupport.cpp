@@ -1,5 +1,8 @@
 #include "testsupport.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace mohr::test {
 
 Colour PixelAt(const QImage& image, int x, int y) {
@@ -14,6 +17,56 @@ int CountColour(const QImage& image, Colour colour) {
         for (int x = 0; x < image.width(); ++x)
             count += PixelAt(image, x, y) == colour;
     return count;
+}
+
+QString VectorRasterMismatch(const QImage& raster, const QImage& vector, int scale, QRect window,
+                             const QList<Colour>& colours, double vectorReach,
+                             std::optional<Colour> wildcard) {
+    const QImage picture = vector.convertToFormat(QImage::Format_RGB32);
+    const auto matches = [&](Colour c) { return colours.contains(c) || (wildcard && c == *wildcard); };
+    // Distance from a point to the square of pixel (x, y), in panel pixels.
+    const auto distance = [](double px, double py, int x, int y) {
+        const double dx = std::max({x - px, 0.0, px - (x + 1)});
+        const double dy = std::max({y - py, 0.0, py - (y + 1)});
+        return std::hypot(dx, dy);
+    };
+    const QRect pictureRect = picture.rect();
+    window &= raster.rect();
+    for (int y = window.top(); y <= window.bottom(); ++y)
+        for (int x = window.left(); x <= window.right(); ++x) {
+            // A raster pixel of the colour: the drawing has the colour within half a pixel of it.
+            if (colours.contains(PixelAt(raster, x, y))) {
+                bool found = false;
+                const int reach = (scale + 1) / 2;
+                for (int vy = y * scale - reach; vy < (y + 1) * scale + reach && !found; ++vy)
+                    for (int vx = x * scale - reach; vx < (x + 1) * scale + reach && !found; ++vx)
+                        found = pictureRect.contains(vx, vy) && matches(PixelAt(picture, vx, vy)) &&
+                                distance((vx + 0.5) / scale, (vy + 0.5) / scale, x, y) <= 0.5;
+                if (!found)
+                    return QStringLiteral("raster pixel (%1, %2) has nothing of its colour near it")
+                        .arg(x)
+                        .arg(y);
+            }
+            // The drawing's pixels of the colour over this raster pixel: each near a raster pixel of it.
+            for (int vy = y * scale; vy < (y + 1) * scale && vy < picture.height(); ++vy)
+                for (int vx = x * scale; vx < (x + 1) * scale && vx < picture.width(); ++vx) {
+                    if (!colours.contains(PixelAt(picture, vx, vy)))
+                        continue;
+                    const double px = (vx + 0.5) / scale, py = (vy + 0.5) / scale;
+                    double nearest = 1e9;
+                    for (int ry = int(std::floor(py - vectorReach)) - 1; ry <= int(py + vectorReach); ++ry)
+                        for (int rx = int(std::floor(px - vectorReach)) - 1; rx <= int(px + vectorReach);
+                             ++rx)
+                            if (raster.rect().contains(rx, ry) && matches(PixelAt(raster, rx, ry)))
+                                nearest = std::min(nearest, distance(px, py, rx, ry));
+                    if (nearest > vectorReach)
+                        return QStringLiteral("the drawing's (%1, %2) lies %3 from the raster's pixels")
+                            .arg(px)
+                            .arg(py)
+                            .arg(nearest > 1e8 ? QStringLiteral("far") : QString::number(nearest));
+                }
+        }
+    return {};
 }
 
 TImageCanvas::TImageCanvas(int width, int height) : Image(width, height, QImage::Format_RGB32) {

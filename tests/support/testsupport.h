@@ -4,8 +4,12 @@
 #include "figures/figures.h"
 
 #include <QImage>
+#include <QList>
+#include <QRect>
+#include <QString>
 
 #include <memory>
+#include <optional>
 
 namespace mohr::test {
 
@@ -14,6 +18,16 @@ Colour PixelAt(const QImage& image, int x, int y);
 
 // How many pixels of the image have the colour.
 int CountColour(const QImage& image, Colour colour);
+
+// Compares a drawing of a panel at `scale` times its size (a vector drawing rendered without
+// antialiasing) with the panel's raster pixels within `window` (panel pixels), for the pixels of any
+// of `colours`: every such raster pixel has such a colour in the drawing within half a pixel of it,
+// and every such pixel of the drawing lies within `vectorReach` of such a raster pixel. Pixels of
+// `wildcard` (the glyphs of a text, which the two render differently) match any colour. Returns the
+// first place where they do not agree, or an empty string.
+QString VectorRasterMismatch(const QImage& raster, const QImage& vector, int scale, QRect window,
+                             const QList<Colour>& colours, double vectorReach,
+                             std::optional<Colour> wildcard = std::nullopt);
 
 // A white image of the given size with a canvas on it, in the panels' start state.
 struct TImageCanvas {
