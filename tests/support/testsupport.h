@@ -4,6 +4,7 @@
 #include "figures/figures.h"
 
 #include <QImage>
+#include <QPalette>
 
 #include <memory>
 
@@ -14,6 +15,13 @@ Colour PixelAt(const QImage& image, int x, int y);
 
 // How many pixels of the image have the colour.
 int CountColour(const QImage& image, Colour colour);
+
+// The strongest contrast (1 to 21, as text guidelines measure it; 4.5 the least for text) that a pixel
+// in the rectangle makes with the ground colour: the ink of a text on that ground.
+double InkContrast(const QImage& image, const QRect& rect, QColor ground);
+
+// What a dark desktop theme gives the application: light text on dark windows, fields and buttons.
+QPalette DarkPalette();
 
 // A white image of the given size with a canvas on it, in the panels' start state.
 struct TImageCanvas {
