@@ -21,21 +21,16 @@ constexpr QSize ClientSize(441, 187);
 
 } // namespace
 
-int ScreenTextHeight(qreal logicalDpi) {
-    return qRound(13 * logicalDpi / 96);
-}
-
-TCheckForm::TCheckForm(QWidget* parent, int screenTextHeight)
+TCheckForm::TCheckForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ui(std::make_unique<Ui::CheckForm>()) {
     ui->setupUi(this);
     mohr::SetBlackOnWhite(this);
 
-    if (screenTextHeight <= 0) {
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        screenTextHeight = screen ? ScreenTextHeight(screen->logicalDotsPerInchY()) : StoredTextHeight;
-    }
+    // The screen's text height follows its logical resolution: 13 pixels at 96 pixels per inch.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int screenTextHeight = screen ? qRound(13 * screen->logicalDotsPerInchY() / 96) : StoredTextHeight;
     // Rounded edge by edge, so that controls that meet in the stored layout still meet.
     const auto scale = [screenTextHeight](int stored) {
         return (stored * screenTextHeight + StoredTextHeight / 2) / StoredTextHeight;

@@ -1,6 +1,5 @@
 #include "about.h"
 
-#include "paintbox.h"
 #include "pictures.h"
 #include "ui_aboutform.h"
 
@@ -19,7 +18,6 @@ TAboutForm::TAboutForm(QWidget* parent)
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       ui(std::make_unique<Ui::AboutForm>()) {
     ui->setupUi(this);
-    mohr::SetBlackOnWhite(this);
 
     setFont(mohr::DialogFont(FormFontHeight));
     for (QLabel* label : {ui->Label1, ui->Label2, ui->Label3, ui->Label4})

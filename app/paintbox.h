@@ -58,7 +58,7 @@ private:
     bool painting_ = false;
 };
 
-// Black ink on a white ground, whatever the desktop's theme, for the white panels and dialogs and every
+// Black ink on a white ground, whatever the desktop's theme, for the white panels and the warning and every
 // control on them that does not choose its own colour: a dark theme's light text would vanish there.
 void SetBlackOnWhite(QWidget* widget);
 

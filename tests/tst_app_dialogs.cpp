@@ -2,7 +2,6 @@
 #include "Check.h"
 #include "about.h"
 #include "pictures.h"
-#include "testsupport.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -10,7 +9,6 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -107,7 +105,6 @@ private slots:
     void aboutFormTextsAndLook();
     void aboutFormIsSizeableAndKeepsItsSize();
     void aboutFormClosesByButtonOrCloseBox();
-    void dialogsStayBlackOnWhiteOnADarkTheme();
 };
 
 void TestDialogs::checkFormLayout() {
@@ -146,12 +143,6 @@ void TestDialogs::checkFormLayout() {
         }
         QVERIFY2(form.rect().contains(control->geometry()), row.Name);
     }
-
-    // On a 120 pixels-per-inch screen the stored layout stands as it is.
-    TCheckForm stored(nullptr, ScreenTextHeight(120));
-    QCOMPARE(stored.size(), QSize(441, 187));
-    QCOMPARE(Child<QWidget>(&stored, "BitBtn1")->geometry(), QRect(272, 146, 161, 32));
-    QCOMPARE(Child<QWidget>(&stored, "Label4")->font().pixelSize(), 15);
 }
 
 void TestDialogs::checkFormTextsAndLook() {
@@ -336,22 +327,6 @@ void TestDialogs::aboutFormClosesByButtonOrCloseBox() {
     QTimer::singleShot(0, &form, [&form] { QTest::keyClick(&form, Qt::Key_Return); });
     QCOMPARE(form.exec(), int(QDialog::Accepted));
     QVERIFY(!form.isVisible());
-}
-
-void TestDialogs::dialogsStayBlackOnWhiteOnADarkTheme() {
-    QGuiApplication::setPalette(mohr::test::DarkPalette());
-    const auto restore = qScopeGuard([] { QGuiApplication::setPalette(QPalette()); });
-    TCheckForm check;
-    TAboutForm about;
-    for (QDialog* dialog : {static_cast<QDialog*>(&check), static_cast<QDialog*>(&about)}) {
-        const QImage shot = dialog->grab().toImage();
-        QCOMPARE(shot.pixelColor(dialog->width() - 3, dialog->height() - 3), QColor(Qt::white));
-        QVERIFY(mohr::test::InkContrast(shot, Child<QWidget>(dialog, "Label1")->geometry(), Qt::white) >= 7);
-    }
-    // The warning's lines: black on the memo's white.
-    const QImage lines = Child<QPlainTextEdit>(&check, "Memo1")->viewport()->grab().toImage();
-    QCOMPARE(lines.pixelColor(lines.width() - 2, lines.height() - 2), QColor(Qt::white));
-    QVERIFY(mohr::test::InkContrast(lines, lines.rect(), Qt::white) >= 15);
 }
 
 QTEST_MAIN(TestDialogs)

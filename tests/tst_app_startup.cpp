@@ -134,33 +134,25 @@ void TestStartup::narrowScreenWarnsThenCloses() {
 }
 
 void TestStartup::warningEndsTheProgramWithTheAboutBoxOpen() {
-    // The student has opened the about box when the check finds the narrow screen: the warning comes
-    // on top of it, and once it is closed the program ends, the about box with it.
+    // The about box is open when the check finds the narrow screen; once the warning over it is closed,
+    // the program's event loop ends (not after half a minute), the about box closed with it.
     TScreenPlatform platform(799);
     TMainForm form(&platform);
     TCheckForm check;
     TAboutForm about;
     form.CheckForm = &check;
     form.AboutForm = &about;
-    bool aboutOpenUnderTheWarning = false;
     platform.WhileModal = [&](QDialog* dialog) {
-        if (dialog != &check)
-            return; // the about box stays open
-        aboutOpenUnderTheWarning = about.isVisible();
-        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("BitBtn1")), Qt::LeftButton);
+        if (dialog == &check && about.isVisible())
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("BitBtn1")), Qt::LeftButton);
     };
     form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
     QTimer::singleShot(0, &form, [&form] { form.SpeedButton1Click(); });
-    // The program's own event loop, which ends when the last window closes; a loop still running after
-    // half a minute means the program would have stayed.
     QTimer stayed;
-    stayed.setSingleShot(true);
     connect(&stayed, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
     stayed.start(30000);
     QCOMPARE(QApplication::exec(), 0);
     QCOMPARE(platform.Modals, 2);
-    QVERIFY(aboutOpenUnderTheWarning);
     QVERIFY(!about.isVisible());
     QVERIFY(!form.isVisible());
 }
