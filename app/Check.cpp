@@ -1,26 +1,56 @@
 #include "Check.h"
 
+#include "paintbox.h"
 #include "pictures.h"
 #include "ui_checkform.h"
 
+#include <QGuiApplication>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 
-// The warning's layout is fixed in pixels for a 13-pixel window font.
+namespace {
+
+// The warning's layout is stored for 120 pixels per inch, where the window font is 16 pixels high, and
+// is scaled once, fonts included, by the ratio of the screen's text height to that.
+constexpr int StoredTextHeight = 16;
 constexpr int FormFontHeight = 13;
 constexpr int LabelFontHeight = 15;
 constexpr QSize ClientSize(441, 187);
+
+} // namespace
 
 TCheckForm::TCheckForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ui(std::make_unique<Ui::CheckForm>()) {
     ui->setupUi(this);
-    setFixedSize(ClientSize);
+    mohr::SetBlackOnWhite(this);
 
-    setFont(mohr::DialogFont(FormFontHeight));
-    for (QLabel* label : {ui->Label1, ui->Label2, ui->Label3, ui->Label4})
-        label->setFont(mohr::DialogFont(LabelFontHeight, true));
+    // The screen's text height follows its logical resolution: 13 pixels at 96 pixels per inch.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int screenTextHeight = screen ? qRound(13 * screen->logicalDotsPerInchY() / 96) : StoredTextHeight;
+    // Rounded edge by edge, so that controls that meet in the stored layout still meet.
+    const auto scale = [screenTextHeight](int stored) {
+        return (stored * screenTextHeight + StoredTextHeight / 2) / StoredTextHeight;
+    };
+    for (QWidget* control : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        const QRect stored = control->geometry();
+        control->setGeometry(QRect(QPoint(scale(stored.left()), scale(stored.top())),
+                                   QPoint(scale(stored.right() + 1) - 1, scale(stored.bottom() + 1) - 1)));
+    }
+    setFixedSize(scale(ClientSize.width()), scale(ClientSize.height()));
+
+    setFont(mohr::DialogFont(scale(FormFontHeight)));
+    for (QLabel* label : {ui->Label1, ui->Label2, ui->Label3, ui->Label4}) {
+        label->setFont(mohr::DialogFont(scale(LabelFontHeight), true));
+        label->adjustSize(); // sized to its text
+    }
+
+    // A classic text box keeps about a pixel between its frame and its text; the default wider margin
+    // would wrap the longer line in the scaled box.
+    ui->Memo1->document()->setDocumentMargin(1);
 
     mohr::ShowLogoWhenShown(ui->Image1);
 

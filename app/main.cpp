@@ -9,17 +9,16 @@
 #include "walkthrough/progression.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDialog>
 #include <QFont>
 #include <QKeySequence>
 #include <QMenu>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QScreen>
-#include <QStyle>
-#include <QStyleOptionTabWidgetFrame>
 #include <QTextCursor>
 #include <QTimer>
+#include <QWindow>
 
 namespace mohr {
 
@@ -40,10 +39,11 @@ QFont WindowFont() {
     return font;
 }
 
-// Paints a plain page in one colour and marks it opaque, so that repaints of its controls stop at it.
+// Paints a plain page in the window's button-face colour and marks it opaque, so that repaints of
+// its controls stop at it. The colour is read at each paint, so a change of theme is followed.
 class TOpaquePage : public QObject {
 public:
-    TOpaquePage(QWidget* page, const QColor& colour) : QObject(page), colour_(colour) {
+    explicit TOpaquePage(QWidget* page) : QObject(page) {
         page->setAttribute(Qt::WA_OpaquePaintEvent);
         page->installEventFilter(this);
     }
@@ -53,13 +53,11 @@ protected:
         if (event->type() == QEvent::Paint && watched == parent()) {
             auto* page = static_cast<QWidget*>(watched);
             QPainter painter(page);
-            painter.fillRect(static_cast<QPaintEvent*>(event)->rect(), colour_);
+            painter.fillRect(static_cast<QPaintEvent*>(event)->rect(),
+                             page->palette().color(QPalette::Window));
         }
         return false;
     }
-
-private:
-    QColor colour_;
 };
 
 constexpr int OuterWidth = 800;
@@ -144,23 +142,9 @@ void TMainForm::applyFonts() {
 void TMainForm::makePagesOpaque() {
     // Every click repaints the step tree and the explanation box. Left transparent, a page lets those
     // repaints reach this window's own paint handler, which replays both panels in full. An opaque page
-    // stops them there; it paints itself in the colour the style gives the page control's pane, so the
-    // window looks exactly as before. The palette is left alone: a page's palette would pass to every
-    // control on it.
-    QStyleOptionTabWidgetFrame pane;
-    pane.initFrom(ui_->PageControl1);
-    pane.rect = QRect(0, 0, 48, 48);
-    pane.shape = QTabBar::RoundedWest;
-    QImage sample(pane.rect.size(), QImage::Format_RGB32);
-    sample.fill(ui_->PageControl1->palette().color(QPalette::Window));
-    {
-        QPainter painter(&sample);
-        ui_->PageControl1->style()->drawPrimitive(QStyle::PE_FrameTabWidget, &pane, &painter,
-                                                  ui_->PageControl1);
-    }
-    const QColor paneColour = sample.pixelColor(pane.rect.center());
+    // stops them there.
     for (QWidget* page : {ui_->TabSheet1, ui_->TabSheet2})
-        new TOpaquePage(page, paneColour);
+        new TOpaquePage(page);
 }
 
 void TMainForm::applyPictures() {
@@ -328,42 +312,69 @@ void TMainForm::showEvent(QShowEvent* event) {
     centreOnScreen();
     // A window manager tells the size of its frame only some time after the window is mapped, and
     // without an event of its own. Look for it for a while (a busy machine may take seconds); once
-    // known, fit and centre the frame.
+    // known, fit and centre the frame. Should the watch end without it, the window's next move, change of
+    // state or activation, or change of screen looks again (see noticeFrame).
     auto* watch = new QTimer(this);
+    watch->setObjectName(QStringLiteral("FrameWatch"));
     watch->setInterval(50);
     connect(watch, &QTimer::timeout, this, [this, watch, ticks = 0]() mutable {
-        const bool framed = frameGeometry().size() != geometry().size();
-        fitOuterSize();
-        if (framed)
-            centreOnScreen();
-        if (framed || ++ticks >= 200) {
+        noticeFrame();
+        if (frameKnown_ || ++ticks >= 200) {
             watch->stop();
             watch->deleteLater();
         }
     });
     watch->start();
+    if (QWindow* handle = windowHandle())
+        connect(handle, &QWindow::screenChanged, this, [this] { noticeFrame(); });
     fitOuterSize();
 }
 
 void TMainForm::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
     if (isVisible())
-        fitOuterSize();
+        noticeFrame();
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // The window manager may tell its frame without moving the window; it does activate it.
+    if ((event->type() == QEvent::WindowStateChange || event->type() == QEvent::ActivationChange) &&
+        isVisible())
+        noticeFrame();
+}
+
+void TMainForm::noticeFrame() {
+    fitOuterSize();
+    if (frameKnown_ || platform_.FrameMargins(this).isNull())
+        return;
+    // The first frame seen, however late: the window is centred again with it.
+    frameKnown_ = true;
+    centreOnScreen();
 }
 
 void TMainForm::fitOuterSize() {
-    const QSize frame = frameGeometry().size() - geometry().size();
-    const QSize client(OuterWidth - frame.width(), OuterHeight - frame.height());
+    const QMargins frame = platform_.FrameMargins(this);
+    const QSize client(OuterWidth - frame.left() - frame.right(), OuterHeight - frame.top() - frame.bottom());
     if (client.isValid() && (minimumSize() != client || maximumSize() != client))
         setFixedSize(client);
 }
 
 void TMainForm::centreOnScreen() {
-    const QScreen* where = screen();
-    if (!where)
+    const QRect area = platform_.AvailableGeometry(this);
+    if (!area.isValid())
         return;
-    const QRect area = where->geometry();
-    move(area.x() + (area.width() - OuterWidth) / 2, area.y() + (area.height() - OuterHeight) / 2);
+    // On a desktop smaller than the window the title bar must stay on it, or the window could never be
+    // moved back: the outer top-left never goes above or left of the desktop.
+    const QPoint outerTopLeft(std::max(area.left(), area.x() + (area.width() - OuterWidth) / 2),
+                              std::max(area.top(), area.y() + (area.height() - OuterHeight) / 2));
+    // The client area is placed inside the frame as the native window knows it: the widget's own copy
+    // of the frame may lag behind, and a window manager may take a frame position for the client's.
+    const QMargins frame = platform_.FrameMargins(this);
+    if (QWindow* handle = windowHandle())
+        handle->setPosition(outerTopLeft + QPoint(frame.left(), frame.top()));
+    else
+        move(outerTopLeft);
 }
 
 void TMainForm::Timer1Timer() {
@@ -371,6 +382,11 @@ void TMainForm::Timer1Timer() {
     if (platform_.PrimaryScreenWidth() >= SmallestScreenWidth)
         return;
     platform_.ExecModal(CheckForm);
+    // The program ends after the warning whatever else is open: the check may have come while the
+    // about box (or a message) was shown modally, and a window left open would keep the program alive.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window != this && window->isVisible())
+            window->close();
     close();
 }
 

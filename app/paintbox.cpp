@@ -1,6 +1,7 @@
 #include "paintbox.h"
 
 #include <QApplication>
+#include <QHideEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -53,7 +54,10 @@ void TPaintBox::setVisible(bool visible) {
 }
 
 void TPaintBox::hideEvent(QHideEvent* event) {
-    refreshPending_ = true;
+    // Hidden with its page, the panel is drawn anew when the page comes back. A hide that the window
+    // system causes (a minimise) keeps the picture, as being covered by another window does.
+    if (!event->spontaneous())
+        refreshPending_ = true;
     QWidget::hideEvent(event);
 }
 
@@ -111,10 +115,17 @@ bool TPaintBox::focusNextPrevChild(bool next) {
     return QWidget::focusNextPrevChild(next);
 }
 
-TBevelPanel::TBevelPanel(QWidget* parent) : QFrame(parent) {
-    QPalette p = palette();
+void SetBlackOnWhite(QWidget* widget) {
+    QPalette p = widget->palette();
     p.setColor(QPalette::Window, Qt::white);
-    setPalette(p);
+    p.setColor(QPalette::Base, Qt::white);
+    p.setColor(QPalette::WindowText, Qt::black);
+    p.setColor(QPalette::Text, Qt::black);
+    widget->setPalette(p);
+}
+
+TBevelPanel::TBevelPanel(QWidget* parent) : QFrame(parent) {
+    SetBlackOnWhite(this);
     setAutoFillBackground(true);
 }
 

@@ -15,8 +15,8 @@ namespace mohr {
 // shows at once. The image follows the device pixel ratio so that lines stay sharp on dense screens,
 // while the figures keep drawing in the panel's logical pixels.
 //
-// A paint only shows the image, except after a refresh: hiding the panel marks it, and the next paint
-// first erases the canvas (white, panel font, white brush), runs the paint handler to replay the
+// A paint only shows the image, except after a refresh: hiding the panel (not a minimise) marks it, and the
+// next paint first erases the canvas (white, panel font, white brush), runs the paint handler to replay the
 // figures and only then shows the result. The refresh therefore repaints once the handler that asked
 // for it has returned to the event loop.
 class TPaintBox : public QWidget {
@@ -61,9 +61,13 @@ private:
     bool painting_ = false;
 };
 
-// A white panel with a 2-pixel raised outer and a 2-pixel lowered inner bevel. While the drawing panel
-// inside has the keyboard focus, the inner bevel is drawn in the highlight colour instead: the focus is
-// marked around the drawing, never on it.
+// Black ink on a white ground, whatever the desktop's theme, for the white panels and the warning and every
+// control on them that does not choose its own colour: a dark theme's light text would vanish there.
+void SetBlackOnWhite(QWidget* widget);
+
+// A white panel, black ink, with a 2-pixel raised outer and a 2-pixel lowered inner bevel. While the
+// drawing panel inside has the keyboard focus, the inner bevel is drawn in the highlight colour instead:
+// the focus is marked around the drawing, never on it.
 class TBevelPanel : public QFrame {
 public:
     explicit TBevelPanel(QWidget* parent = nullptr);

@@ -186,7 +186,9 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == window_ && event->type() == QEvent::Show) {
+        // Placed when the program shows it, not when it is restored from minimised: the user's size
+        // and place stay.
+        if (watched == window_ && event->type() == QEvent::Show && !event->spontaneous()) {
             // The native window exists by now but is not mapped yet: place it before it appears.
             QWindow* handle = window_->windowHandle();
             if (handle && handle != watchedHandle_) {
@@ -195,6 +197,8 @@ protected:
             }
             place();
             pending_ = true;
+        } else if (watched == window_ && event->type() == QEvent::Hide) {
+            pending_ = false;
         } else if (watched == watchedHandle_ && event->type() == QEvent::Expose && pending_ &&
                    watchedHandle_->isExposed()) {
             pending_ = false;

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
+#include <QWindow>
 
 namespace mohr {
 
@@ -19,6 +20,17 @@ int TPlatform::PrimaryScreenWidth() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     // Without a screen there is nothing to warn on; let the program run.
     return screen ? screen->geometry().width() : 800;
+}
+
+QRect TPlatform::AvailableGeometry(QWidget* window) {
+    const QScreen* screen = window && window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+QMargins TPlatform::FrameMargins(QWidget* window) {
+    // The native window's own record: the widget's copy of it may lag behind for good when the window
+    // manager frames the window late.
+    return window && window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();
 }
 
 int TPlatform::ExecModal(QDialog* dialog) {

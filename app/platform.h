@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QMargins>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 
 class QDialog;
@@ -9,9 +11,9 @@ class QWidget;
 
 namespace mohr {
 
-// The few services of the desktop that the main window uses: beep, screen width, modal dialogs,
-// the information box and the popup menu. Tests put in their own version that records the calls and
-// answers at once.
+// The few services of the desktop that the main window uses: beep, screen width and desktop area,
+// the window frame, modal dialogs, the information box and the popup menu. Tests put in their own version
+// that records the calls and answers at once.
 class TPlatform {
 public:
     virtual ~TPlatform();
@@ -20,6 +22,10 @@ public:
     virtual void MessageBeep();
     // Width in pixels of the primary screen.
     virtual int PrimaryScreenWidth();
+    // The part of the window's screen that windows may take (the primary screen before it has one).
+    virtual QRect AvailableGeometry(QWidget* window);
+    // The frame the window manager put around the window; none while it is not known yet.
+    virtual QMargins FrameMargins(QWidget* window);
     // Shows the dialog modally and waits until it closes.
     virtual int ExecModal(QDialog* dialog);
     // A modal information box with a single OK button.

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 #include <QtTest>
 
@@ -111,25 +113,35 @@ void TestDialogs::checkFormLayout() {
     QCOMPARE(form.windowTitle(), QStringLiteral("CheckForm"));
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QCOMPARE(form.size(), QSize(441, 187));
-    QCOMPARE(form.minimumSize(), QSize(441, 187));
-    QCOMPARE(form.maximumSize(), QSize(441, 187));
+    // Stored for 120 pixels per inch (441 x 187, text 16 pixels high), shown here at 96 (text 13).
+    QCOMPARE(form.screen()->logicalDotsPerInchY(), 96.0);
+    QCOMPARE(form.size(), QSize(358, 152));
+    QCOMPARE(form.minimumSize(), QSize(358, 152));
+    QCOMPARE(form.maximumSize(), QSize(358, 152));
     QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(!(form.windowFlags() & Qt::WindowMinimizeButtonHint));
     QVERIFY(form.windowFlags() & Qt::WindowCloseButtonHint);
     CheckCentred(&form);
 
+    // Every edge scaled by 13/16 and rounded: the stored picture box (9, 9) 128 x 49 becomes the about
+    // box's 104 x 40 at (7, 7), and the labels stand where the about box has them.
     const TControlRow rows[] = {
-        {"Image1", QRect(9, 9, 128, 49)},    {"Label1", QRect(10, 73, 209, 16)},
-        {"Label3", QRect(258, 25, 117, 16)}, {"Label2", QRect(258, 48, 158, 16)},
-        {"Label4", QRect(258, 73, 168, 16)}, {"BitBtn1", QRect(272, 146, 161, 32)},
-        {"Memo1", QRect(9, 96, 424, 49)},
+        {"Image1", QRect(7, 7, 104, 40)}, {"BitBtn1", QRect(221, 119, 131, 26)},
+        {"Memo1", QRect(7, 78, 345, 40)}, {"Label1", QRect(8, 59, 0, 0)},
+        {"Label3", QRect(210, 20, 0, 0)}, {"Label2", QRect(210, 39, 0, 0)},
+        {"Label4", QRect(210, 59, 0, 0)},
     };
     for (const auto& row : rows) {
         auto* control = Child<QWidget>(&form, row.Name);
         QVERIFY2(control, row.Name);
         QCOMPARE(control->parentWidget(), &form);
-        QCOMPARE(control->geometry(), row.Geometry);
+        if (row.Geometry.isEmpty()) { // a label, sized to its text
+            QCOMPARE(control->pos(), row.Geometry.topLeft());
+            QCOMPARE(control->size(), control->sizeHint());
+        } else {
+            QCOMPARE(control->geometry(), row.Geometry);
+        }
+        QVERIFY2(form.rect().contains(control->geometry()), row.Name);
     }
 }
 
@@ -138,12 +150,13 @@ void TestDialogs::checkFormTextsAndLook() {
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
 
-    QCOMPARE(form.font().pixelSize(), 13);
+    // The stored 13- and 15-pixel fonts, scaled by 13/16.
+    QCOMPARE(form.font().pixelSize(), 11);
     // White form: the empty strip under the memo left of the button.
     const QImage shot = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    QCOMPARE(CountPixels(shot, QRect(0, 150, 260, 37), [](QRgb c) { return c != White; }), 0);
+    QCOMPARE(CountPixels(shot, QRect(0, 121, 218, 31), [](QRgb c) { return c != White; }), 0);
 
-    CheckMakersLabels(&form, 15);
+    CheckMakersLabels(&form, 12);
     CheckLogoBox(&form);
 
     auto* button = Child<QPushButton>(&form, "BitBtn1");
@@ -158,7 +171,7 @@ void TestDialogs::checkFormTextsAndLook() {
     QVERIFY(memo->isReadOnly());
     QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     QCOMPARE(memo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-    QCOMPARE(memo->font().pixelSize(), 13);
+    QCOMPARE(memo->font().pixelSize(), 11);
     QCOMPARE(memo->toPlainText(),
              QStringLiteral("Dit programma vereist een minimale schermresolutie van 800x600.\n"
                             "Wijzig de instellingen van het beeldscherm en herstart dit "
@@ -166,8 +179,8 @@ void TestDialogs::checkFormTextsAndLook() {
     QCOMPARE(memo->document()->blockCount(), 2);
     // Both lines show whole, without wrapping, in the memo's box.
     const QFontMetrics metrics(memo->font());
-    for (const QString& line : memo->toPlainText().split(QLatin1Char('\n')))
-        QVERIFY(metrics.horizontalAdvance(line) < memo->viewport()->width());
+    for (QTextBlock line = memo->document()->firstBlock(); line.isValid(); line = line.next())
+        QCOMPARE(line.layout()->lineCount(), 1);
     QVERIFY(2 * metrics.lineSpacing() <= memo->viewport()->height());
 }
 
@@ -288,6 +301,17 @@ void TestDialogs::aboutFormIsSizeableAndKeepsItsSize() {
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QCOMPARE(form.size(), QSize(600, 300));
     CheckCentred(&form);
+
+    // Minimised and restored, it keeps the size and the place the user gave it.
+    form.resize(500, 250);
+    form.move(20, 30);
+    for (int i = 0; i < 2; ++i) {
+        form.setWindowState(Qt::WindowMinimized);
+        form.setWindowState(Qt::WindowNoState);
+        QCoreApplication::processEvents();
+        QCOMPARE(form.size(), QSize(500, 250));
+        QCOMPARE(form.frameGeometry().topLeft(), QPoint(20, 30));
+    }
 }
 
 void TestDialogs::aboutFormClosesByButtonOrCloseBox() {

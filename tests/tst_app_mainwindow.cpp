@@ -2,9 +2,12 @@
 // beep, the grid menu, the restart, the language switch and the panel repaints; what the keyboard and
 // readers get of the panels and the trees.
 
+#include "Check.h"
+#include "about.h"
 #include "appwindow.h"
 #include "pictures.h"
 #include "steptable.h"
+#include "steptree.h"
 #include "testsupport.h"
 
 #include "walkthrough/progression.h"
@@ -17,18 +20,24 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPointer>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QWindowStateChangeEvent>
 
 #include <memory>
+#include <set>
 #include <vector>
 
 using namespace mohr;
 using mohr::test::CountColour;
+using mohr::test::InkContrast;
 using mohr::test::PixelAt;
 using mohr::test::PreOrder;
 using mohr::test::StepTable;
@@ -85,6 +94,10 @@ private slots:
     void treeClickActsOnTheClickedRow();
     void panelsTakeTheFocusByTabAndMarkItOnTheBevelOnly();
     void takenRowsAreCheckedWithoutACheckBoxAndHiddenRowsStayOut();
+    void stepTreesDrawTheirLines_data();
+    void stepTreesDrawTheirLines();
+    void windowFitsALateFrameAndStaysOnTheDesktop();
+    void darkThemeLeavesTheWhitePanelsAndDialogsReadable();
 };
 
 void TestMainWindow::controlsStandWhereTheLayoutPutsThem_data() {
@@ -468,6 +481,11 @@ void TestMainWindow::refreshReplaysTheSetLayers() {
     diagram.LineTo(400, 10);
     w.Form.Figures().DrawPointBC();
     QCOMPARE(PixelAt(w.Diagram()->LogicalImage(), 50, 10), colours::Red);
+    // A minimise and restore keeps the picture, stray line and all, as being covered does.
+    w.Form.setWindowState(Qt::WindowMinimized);
+    w.Form.setWindowState(Qt::WindowNoState);
+    w.Form.repaint();
+    QCOMPARE(PixelAt(w.Diagram()->LogicalImage(), 50, 10), colours::Red);
     // Canvas rule 5 leaves the pen alone and resets brush and font.
     diagram.Brush.SetStyle(BrushStyle::Clear);
     diagram.Font.Height = 30;
@@ -553,18 +571,18 @@ void TestMainWindow::stepClicksStopAtThePageAndLeaveTheLookAlone() {
     w.Form.update();
     QTRY_VERIFY(formPaints.Paints > 0);
 
-    // The opaque pages paint what the transparent ones showed of the page control's pane.
-    for (int index : {0, 1}) {
-        pages->setCurrentIndex(index);
-        const QImage opaque = w.Form.grab().toImage();
-        QWidget* page = pages->widget(index);
-        page->setAttribute(Qt::WA_OpaquePaintEvent, false);
-        for (QObject* child : page->children())
-            if (!child->isWidgetType())
-                page->removeEventFilter(child);
-        const QImage transparent = w.Form.grab().toImage();
-        QVERIFY2(opaque == transparent, qPrintable(QString::number(index)));
-    }
+    // The opaque pages paint the window's button face, with no seam to the window around them (the
+    // gap between the group boxes, the left of the strains page).
+    const QColor face = w.Form.palette().color(QPalette::Window);
+    pages->setCurrentIndex(0);
+    QVERIFY(w.Get("TabSheet1")->testAttribute(Qt::WA_OpaquePaintEvent));
+    QCOMPARE(w.Get("TabSheet1")->grab().toImage().pixelColor(285, 100), face);
+    pages->setCurrentIndex(1);
+    QCOMPARE(w.Get("TabSheet2")->grab().toImage().pixelColor(10, 10), face);
+    const QImage window = w.Form.grab().toImage();
+    const QPoint page = w.Get("TabSheet2")->mapTo(&w.Form, QPoint(10, 10));
+    QCOMPARE(window.pixelColor(page), face);
+    QCOMPARE(window.pixelColor(w.Form.width() - 5, w.Form.height() - 5), face);
 }
 
 void TestMainWindow::gridEntriesSwitchTheGridLayer() {
@@ -914,6 +932,122 @@ void TestMainWindow::takenRowsAreCheckedWithoutACheckBoxAndHiddenRowsStayOut() {
     QTest::mouseClick(w.Get("SpeedButton4"), Qt::LeftButton);
     QVERIFY(rowsHidden(dutch));
     QVERIFY(!rowsHidden(english));
+}
+
+void TestMainWindow::stepTreesDrawTheirLines_data() {
+    QTest::addColumn<int>("ratio");
+    QTest::newRow("100 %") << 1;
+    QTest::newRow("200 %") << 2;
+}
+
+void TestMainWindow::stepTreesDrawTheirLines() {
+    QFETCH(int, ratio);
+    TWindow w;
+    QVERIFY(Exposed(w));
+    auto* tree = w.Get<TStepTree>("TreeView1");
+    const std::vector<QTreeWidgetItem*> nodes = PreOrder(tree);
+    nodes[2]->setExpanded(true); // the second topic; its first child has children of its own
+    QPixmap pixmap(tree->viewport()->size() * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    tree->viewport()->render(&pixmap);
+    const QImage shot = pixmap.toImage();
+    // The colour of a logical pixel, when all its device pixels have it.
+    const auto at = [&](int x, int y) {
+        const QImage pixel = shot.copy(x * ratio, y * ratio, ratio, ratio);
+        return CountColour(pixel, PixelAt(pixel, 0, 0)) == ratio * ratio ? pixel.pixel(0, 0) | 0xff000000
+                                                                         : 0u;
+    };
+    const QRgb gray = qRgb(0x80, 0x80, 0x80), white = qRgb(255, 255, 255), black = qRgb(0, 0, 0);
+    // Dotted: gray and white take turns, `steps` pixels on from `from` in the direction `step`.
+    const auto dotted = [&](QPoint from, QPoint step, int steps) {
+        for (QPoint p = from; steps-- > 0; p += step)
+            if (std::set<QRgb>{at(p.x(), p.y()), at(p.x() + step.x(), p.y() + step.y())} !=
+                std::set{gray, white})
+                return false;
+        return true;
+    };
+    const auto centreY = [&](int node) {
+        const QRect row = tree->visualItemRect(nodes[node]);
+        return row.top() + row.height() / 2;
+    };
+    // Lines at the root: down the first cell (x 9) from the first topic to the last (node 17), through
+    // the rows between, and no further; a stub to each topic, in a 9-pixel box with a plus, or a
+    // minus when the node is open.
+    QVERIFY(dotted({9, centreY(0) + 5}, {0, 1}, centreY(2) - centreY(0) - 10));
+    QVERIFY(dotted({9, centreY(2) + 5}, {0, 1}, centreY(17) - centreY(2) - 10));
+    QCOMPARE(at(9, centreY(0) - 6), white);
+    QCOMPARE(at(9, centreY(17) + 6), white);
+    for (int node : {0, 2, 17}) {
+        const int y = centreY(node);
+        QVERIFY(dotted({14, y}, {1, 0}, 4));
+        QCOMPARE(at(5, y - 4), gray);
+        QCOMPARE(at(6, y - 3), white);
+        QCOMPARE(at(7, y), black);
+        QCOMPARE(at(9, y - 2), node == 2 ? white : black);
+    }
+    // One level in (x 28), under the open topic, the same indentation: the line joins its children.
+    QVERIFY(dotted({28, centreY(2) + 6}, {0, 1}, centreY(3) - centreY(2) - 11));
+    QVERIFY(dotted({33, centreY(3)}, {1, 0}, 4));
+}
+
+void TestMainWindow::windowFitsALateFrameAndStaysOnTheDesktop() {
+    {
+        // 1920 x 1080 at 200 %, under a 30-pixel panel: centred across, the title bar on the desktop.
+        TWindow w(false);
+        w.Platform.Desktop = QRect(0, 30, 960, 510);
+        w.Form.show();
+        QTRY_COMPARE(w.Form.frameGeometry().topLeft(), QPoint(80, 30));
+    }
+    // The frame is learnt only after the watch has given up.
+    TWindow w(false);
+    w.Platform.Desktop = QRect(100, 50, 1200, 900);
+    w.Platform.Frame = QMargins();
+    w.Form.show();
+    QPointer<QTimer> watch = w.Form.findChild<QTimer*>(QStringLiteral("FrameWatch"));
+    while (watch && watch->isActive())
+        QVERIFY(QMetaObject::invokeMethod(watch, "timeout"));
+    QCOMPARE(w.Form.size(), QSize(800, 600));
+    // Moved into its frame, it is fitted and centred, its client area placed inside the frame the
+    // native window reports (not where the widget's own, older idea of the frame would put it).
+    w.Platform.Frame = QMargins(1, 20, 1, 1);
+    w.Form.move(300, 220);
+    QCOMPARE(w.Form.size(), QSize(798, 579));
+    QTRY_COMPARE(w.Form.geometry().topLeft(), QPoint(301, 220));
+    // A frame that changes without a move is fitted at the next change of state; the window the user
+    // has moved stays where it is.
+    w.Form.move(40, 40);
+    const QPoint moved = w.Form.geometry().topLeft();
+    w.Platform.Frame = QMargins(4, 24, 4, 4);
+    QWindowStateChangeEvent change(Qt::WindowNoState);
+    QCoreApplication::sendEvent(&w.Form, &change);
+    QCoreApplication::processEvents();
+    QCOMPARE(w.Form.size(), QSize(792, 572));
+    QCOMPARE(w.Form.geometry().topLeft(), moved);
+}
+
+void TestMainWindow::darkThemeLeavesTheWhitePanelsAndDialogsReadable() {
+    QGuiApplication::setPalette(mohr::test::DarkPalette());
+    const auto restore = qScopeGuard([] { QGuiApplication::setPalette(QPalette()); });
+    TWindow w;
+    auto* pages = w.Get<QTabWidget>("PageControl1");
+    pages->setCurrentIndex(1);
+    const QImage panel = w.Get("Panel4")->grab().toImage();
+    for (const char* name : {"Label5", "Label1"})
+        QVERIFY2(InkContrast(panel, w.Get(name)->geometry(), Qt::white) >= 7, name);
+    // The rest follows the theme: the page, and the tree's lines, light on its dark field.
+    const QColor window = mohr::test::DarkPalette().color(QPalette::Window);
+    QCOMPARE(w.Get("TabSheet2")->grab().toImage().pixelColor(10, 10), window);
+    QVERIFY(w.Get<TStepTree>("TreeView1")->LineColour().lightness() > window.lightness() + 60);
+    // The dialogs are white too: the maker's labels stay navy, the warning's lines turn black.
+    TCheckForm check;
+    TAboutForm about;
+    for (QWidget* dialog : {static_cast<QWidget*>(&check), static_cast<QWidget*>(&about)}) {
+        const auto* label = dialog->findChild<QWidget*>(QStringLiteral("Label1"));
+        QVERIFY(InkContrast(dialog->grab().toImage(), label->geometry(), Qt::white) >= 7);
+    }
+    const QImage lines = check.findChild<QPlainTextEdit*>()->viewport()->grab().toImage();
+    QCOMPARE(lines.pixelColor(lines.width() - 2, lines.height() - 2), QColor(Qt::white));
+    QVERIFY(InkContrast(lines, lines.rect(), Qt::white) >= 15);
 }
 
 QTEST_MAIN(TestMainWindow)

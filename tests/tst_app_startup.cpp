@@ -1,6 +1,7 @@
 // The one-shot screen-width check a second after start-up, with the real warning dialog.
 
 #include "Check.h"
+#include "about.h"
 #include "main.h"
 #include "platform.h"
 
@@ -57,6 +58,7 @@ private slots:
     void wideEnoughScreensPass();
     void narrowScreenWarnsThenCloses_data();
     void narrowScreenWarnsThenCloses();
+    void warningEndsTheProgramWithTheAboutBoxOpen();
 };
 
 void TestStartup::timerIsArmedOnceForOneSecond() {
@@ -129,6 +131,30 @@ void TestStartup::narrowScreenWarnsThenCloses() {
     QVERIFY(!check.isVisible());
     QCOMPARE(platform.widthQueries, 1);
     QVERIFY(!form.Timer1->isActive());
+}
+
+void TestStartup::warningEndsTheProgramWithTheAboutBoxOpen() {
+    // The about box is open when the check finds the narrow screen; once the warning over it is closed,
+    // the program's event loop ends (not after half a minute), the about box closed with it.
+    TScreenPlatform platform(799);
+    TMainForm form(&platform);
+    TCheckForm check;
+    TAboutForm about;
+    form.CheckForm = &check;
+    form.AboutForm = &about;
+    platform.WhileModal = [&](QDialog* dialog) {
+        if (dialog == &check && about.isVisible())
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("BitBtn1")), Qt::LeftButton);
+    };
+    form.show();
+    QTimer::singleShot(0, &form, [&form] { form.SpeedButton1Click(); });
+    QTimer stayed;
+    connect(&stayed, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
+    stayed.start(30000);
+    QCOMPARE(QApplication::exec(), 0);
+    QCOMPARE(platform.Modals, 2);
+    QVERIFY(!about.isVisible());
+    QVERIFY(!form.isVisible());
 }
 
 QTEST_MAIN(TestStartup)

@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -23,6 +24,9 @@ public:
     std::vector<QDialog*> Modals;
     QStringList Informations;
     std::vector<std::pair<QMenu*, QPoint>> Popups;
+    // The desktop area and the window frame; left empty, the real ones answer.
+    std::optional<QRect> Desktop;
+    std::optional<QMargins> Frame;
 
     void MessageBeep() override { ++Beeps; }
     int PrimaryScreenWidth() override { return ScreenWidth; }
@@ -32,6 +36,12 @@ public:
     }
     void Information(QWidget*, const QString& text) override { Informations << text; }
     void Popup(QMenu* menu, QPoint at) override { Popups.emplace_back(menu, at); }
+    QRect AvailableGeometry(QWidget* window) override {
+        return Desktop ? *Desktop : TPlatform::AvailableGeometry(window);
+    }
+    QMargins FrameMargins(QWidget* window) override {
+        return Frame ? *Frame : TPlatform::FrameMargins(window);
+    }
 };
 
 // One shown main window with the fake platform and two stand-in dialogs.
@@ -41,10 +51,12 @@ struct TWindow {
     QDialog Check;
     QDialog About;
 
-    TWindow() {
+    // `show` false leaves the window hidden, for the test to set the platform up first.
+    explicit TWindow(bool show = true) {
         Form.CheckForm = &Check;
         Form.AboutForm = &About;
-        Form.show();
+        if (show)
+            Form.show();
     }
     template <typename T = QWidget> T* Get(const char* name) {
         T* child = Form.findChild<T*>(QString::fromLatin1(name));

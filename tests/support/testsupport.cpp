@@ -69,6 +69,33 @@ QString VectorRasterMismatch(const QImage& raster, const QImage& vector, int sca
     return {};
 }
 
+double InkContrast(const QImage& image, const QRect& rect, QColor ground) {
+    const auto luminance = [](QColor c) {
+        double sum = 0;
+        for (auto [value, weight] : {std::pair{c.red(), 0.2126}, {c.green(), 0.7152}, {c.blue(), 0.0722}}) {
+            const double v = value / 255.0;
+            sum += weight * (v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+        }
+        return sum + 0.05;
+    };
+    double best = 1.0;
+    const QRect inside = rect & image.rect();
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const double a = luminance(image.pixelColor(x, y));
+            const double b = luminance(ground);
+            best = std::max(best, std::max(a, b) / std::min(a, b));
+        }
+    return best;
+}
+
+QPalette DarkPalette() {
+    const QColor window(0x35, 0x35, 0x35);
+    const QColor text(0xee, 0xee, 0xec);
+    return QPalette(text, window, window.lighter(150), window.darker(200), window.darker(150), text, text,
+                    QColor(0x2d, 0x2d, 0x2d), window);
+}
+
 TImageCanvas::TImageCanvas(int width, int height) : Image(width, height, QImage::Format_RGB32) {
     Image.fill(Qt::white);
     Canvas = std::make_unique<TCanvas>(&Image, QSize(width, height));

@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QPalette>
 #include <QRect>
 #include <QString>
 
@@ -28,6 +29,12 @@ int CountColour(const QImage& image, Colour colour);
 QString VectorRasterMismatch(const QImage& raster, const QImage& vector, int scale, QRect window,
                              const QList<Colour>& colours, double vectorReach,
                              std::optional<Colour> wildcard = std::nullopt);
+// The strongest contrast (1 to 21, as text guidelines measure it; 4.5 the least for text) that a pixel
+// in the rectangle makes with the ground colour: the ink of a text on that ground.
+double InkContrast(const QImage& image, const QRect& rect, QColor ground);
+
+// What a dark desktop theme gives the application: light text on dark windows, fields and buttons.
+QPalette DarkPalette();
 
 // A white image of the given size with a canvas on it, in the panels' start state.
 struct TImageCanvas {
