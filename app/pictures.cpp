@@ -168,7 +168,7 @@ TLooks StripLooks(const QImage& picture) {
 
 // The whole flags, small or fine, their white transparent.
 QImage FlagsImage(bool large) {
-    const QString resource = QStringLiteral(":/pictures/flags.xpm");
+    const QString resource = QStringLiteral(":/pictures/flags.png");
     return WithTransparentBottomLeft(QImage(large ? LargeFile(resource) : resource));
 }
 

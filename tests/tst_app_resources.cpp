@@ -388,7 +388,7 @@ void TestResources::flagsPictureKeepsFlagWhiteButDropsBackground() {
     QVERIFY(DrawnFine(Argb(QStringLiteral(":/pictures/flags@2x.png"))));
     for (int s : {1, 2}) {
         const QImage raw =
-            Argb(s == 1 ? QStringLiteral(":/pictures/flags.xpm") : QStringLiteral(":/pictures/flags@2x.png"));
+            Argb(s == 1 ? QStringLiteral(":/pictures/flags.png") : QStringLiteral(":/pictures/flags@2x.png"));
         QCOMPARE(raw.size(), QSize(38 * s, 54 * s));
         QCOMPARE(raw.pixel(0, 54 * s - 1) & 0xFFFFFF, 0xFFFFFFu);
 
@@ -496,7 +496,7 @@ void TestResources::buttonsShowTheDrawingOfTheScreen() {
     }
     // The flags are cut around the same centre at both sizes.
     const QImage flags =
-        Argb(ratio == 1 ? QStringLiteral(":/pictures/flags.xpm") : QStringLiteral(":/pictures/flags@2x.png"));
+        Argb(ratio == 1 ? QStringLiteral(":/pictures/flags.png") : QStringLiteral(":/pictures/flags@2x.png"));
     const QRect cut(QPoint(8, 7) * ratio, QSize(21, 40) * ratio);
     QCOMPARE(Placements(shot("SpeedButton4"), flags.copy(cut), qRgb(255, 255, 255)), 1);
     // The window system is given the icon for the screen.
