@@ -4,9 +4,11 @@
 
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QIconEngine>
+#include <QImageReader>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmapCache>
@@ -85,6 +87,19 @@ QImage WithTransparentBottomLeft(const QImage& picture) {
                 line[x] = qRgba(0, 0, 0, 0);
     }
     return image;
+}
+
+QImage ReadPicture(const QString& resource) {
+    // Left to find the format itself, Qt first offers the file to every image plugin, loading each,
+    // which costs more at start-up than all the pictures together.
+    QImageReader reader(resource, QFileInfo(resource).suffix().toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
+QIcon PictureIcon(const QString& resource) {
+    const QImage picture = ReadPicture(resource);
+    return picture.isNull() ? QIcon() : QIcon(QPixmap::fromImage(picture));
 }
 
 namespace {
@@ -169,17 +184,17 @@ TLooks StripLooks(const QImage& picture) {
 // The whole flags, small or fine, their white transparent.
 QImage FlagsImage(bool large) {
     const QString resource = QStringLiteral(":/pictures/flags.png");
-    return WithTransparentBottomLeft(QImage(large ? LargeFile(resource) : resource));
+    return WithTransparentBottomLeft(ReadPicture(large ? LargeFile(resource) : resource));
 }
 
 } // namespace
 
 QIcon TwoStatePicture(const QString& resource) {
-    TLooks small = StripLooks(QImage(resource));
+    TLooks small = StripLooks(ReadPicture(resource));
     if (small.Normal.isNull())
         return {};
-    return QIcon(new TTwoSizeIconEngine(std::move(small),
-                                        [large = LargeFile(resource)] { return StripLooks(QImage(large)); }));
+    return QIcon(new TTwoSizeIconEngine(
+        std::move(small), [large = LargeFile(resource)] { return StripLooks(ReadPicture(large)); }));
 }
 
 QIcon FlagsIcon(QSize shown) {
@@ -197,11 +212,11 @@ QIcon FlagsIcon(QSize shown) {
 
 QIcon WindowIcon() {
     const QString resource = QStringLiteral(":/pictures/icon.xpm");
-    const QImage picture(resource);
+    const QImage picture = ReadPicture(resource);
     if (picture.isNull())
         return {};
     return QIcon(new TTwoSizeIconEngine({QPixmap::fromImage(picture), {}}, [resource] {
-        return TLooks{QPixmap::fromImage(QImage(LargeFile(resource))), {}};
+        return TLooks{QPixmap::fromImage(ReadPicture(LargeFile(resource))), {}};
     }));
 }
 

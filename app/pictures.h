@@ -27,6 +27,12 @@ QPixmap LogoPixmap();
 // an accessible name is named after the logo.
 void ShowLogoWhenShown(QLabel* box);
 
+// One of the program's pictures, read in the format its file name gives; null when it is missing.
+QImage ReadPicture(const QString& resource);
+
+// A picture of one look and size as an icon (the dialogs' stock buttons); null when it is missing.
+QIcon PictureIcon(const QString& resource);
+
 // The tool-button pictures, the flags and the icon are drawn twice: at their own size and, for screens
 // of twice the density, twice as fine in the file of the same name ending in "@2x.png". The fine
 // drawing is read the first time a size beyond the small one is asked for (by such a screen, or by the
