@@ -54,7 +54,7 @@ TCheckForm::TCheckForm(QWidget* parent)
 
     mohr::ShowLogoWhenShown(ui->Image1);
 
-    ui->BitBtn1->setIcon(QIcon(QStringLiteral(":/pictures/abort.xpm")));
+    ui->BitBtn1->setIcon(mohr::PictureIcon(QStringLiteral(":/pictures/abort.xpm")));
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TCheckForm::BitBtn1Click);
 
     mohr::KeepCentredWhenShown(this);

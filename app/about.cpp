@@ -25,7 +25,7 @@ TAboutForm::TAboutForm(QWidget* parent)
 
     mohr::ShowLogoWhenShown(ui->Image1);
 
-    ui->BitBtn1->setIcon(QIcon(QStringLiteral(":/pictures/ok.xpm")));
+    ui->BitBtn1->setIcon(mohr::PictureIcon(QStringLiteral(":/pictures/ok.xpm")));
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TAboutForm::BitBtn1Click);
 
     // The first showing gets the designed outer size; later showings keep what the user made of it.

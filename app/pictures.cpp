@@ -4,9 +4,13 @@
 
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QIconEngine>
+#include <QImageReader>
 #include <QLabel>
+#include <QPainter>
 #include <QPixmapCache>
 #include <QRect>
 #include <QScreen>
@@ -14,7 +18,8 @@
 #include <QWidget>
 #include <QWindow>
 
-#include <algorithm>
+#include <optional>
+#include <utility>
 
 namespace mohr {
 
@@ -84,82 +89,135 @@ QImage WithTransparentBottomLeft(const QImage& picture) {
     return image;
 }
 
-QImage DoubledPicture(const QImage& picture) {
-    if (picture.isNull())
-        return {};
-    const QImage source = picture.convertToFormat(QImage::Format_ARGB32);
-    const int w = source.width(), h = source.height();
-    QImage doubled(2 * w, 2 * h, QImage::Format_ARGB32);
-    // Outside the picture a pixel counts as its own neighbour.
-    const auto at = [&](int x, int y) {
-        return source.pixel(std::clamp(x, 0, w - 1), std::clamp(y, 0, h - 1));
-    };
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const QRgb p = source.pixel(x, y);
-            const QRgb up = at(x, y - 1), right = at(x + 1, y), left = at(x - 1, y), down = at(x, y + 1);
-            doubled.setPixel(2 * x, 2 * y, left == up && left != down && up != right ? up : p);
-            doubled.setPixel(2 * x + 1, 2 * y, up == right && up != left && right != down ? right : p);
-            doubled.setPixel(2 * x, 2 * y + 1, down == left && down != right && left != up ? left : p);
-            doubled.setPixel(2 * x + 1, 2 * y + 1, right == down && right != up && down != left ? down : p);
-        }
-    return doubled;
+QImage ReadPicture(const QString& resource) {
+    // Left to find the format itself, Qt first offers the file to every image plugin, loading each,
+    // which costs more at start-up than all the pictures together.
+    QImageReader reader(resource, QFileInfo(resource).suffix().toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
+QIcon PictureIcon(const QString& resource) {
+    const QImage picture = ReadPicture(resource);
+    return picture.isNull() ? QIcon() : QIcon(QPixmap::fromImage(picture));
 }
 
 namespace {
 
-// Adds the picture to the icon at its own size and doubled for dense screens.
-void AddWithDoubled(QIcon& icon, const QImage& picture, QIcon::Mode mode = QIcon::Normal) {
-    icon.addPixmap(QPixmap::fromImage(picture), mode);
-    QPixmap doubled = QPixmap::fromImage(DoubledPicture(picture));
-    doubled.setDevicePixelRatio(2.0);
-    icon.addPixmap(doubled, mode);
+// The looks of a picture at one size; without a disabled look the normal one serves in every mode.
+struct TLooks {
+    QPixmap Normal;
+    QPixmap Disabled;
+
+    const QPixmap& In(QIcon::Mode mode) const {
+        return mode == QIcon::Disabled && !Disabled.isNull() ? Disabled : Normal;
+    }
+};
+
+// An icon with a picture at its own size and one drawn twice as fine, which it reads from its file
+// the first time a size beyond the small picture is asked for. A plain QIcon reads every file it is
+// given at once, even QIcon::addFile with a size.
+class TTwoSizeIconEngine : public QIconEngine {
+public:
+    TTwoSizeIconEngine(TLooks small, std::function<TLooks()> loadLarge)
+        : small_(std::move(small)), loadLarge_(std::move(loadLarge)) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+        const QPixmap& picture = choose(size, mode);
+        // Between the two sizes (150 %, say) the fine drawing is reduced, never the small one enlarged.
+        if (picture.width() > size.width() || picture.height() > size.height())
+            return picture.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        return picture;
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+        const QSize own = choose(size, mode).size();
+        return own.width() > size.width() || own.height() > size.height()
+                   ? own.scaled(size, Qt::KeepAspectRatio)
+                   : own;
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
+        painter->drawPixmap(rect, pixmap(rect.size() * ratio, mode, state));
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State) override {
+        const QSize own = small_.In(mode).size();
+        return {own, own * 2};
+    }
+
+    QIconEngine* clone() const override { return new TTwoSizeIconEngine(*this); }
+
+private:
+    const QPixmap& choose(const QSize& size, QIcon::Mode mode) {
+        const QPixmap& small = small_.In(mode);
+        if (size.width() <= small.width() && size.height() <= small.height())
+            return small;
+        if (!large_)
+            large_ = loadLarge_();
+        const QPixmap& large = large_->In(mode);
+        return large.isNull() ? small : large;
+    }
+
+    TLooks small_;
+    std::function<TLooks()> loadLarge_;
+    std::optional<TLooks> large_;
+};
+
+// The file of the fine drawing: "question.xpm" is drawn twice as fine in "question@2x.png".
+QString LargeFile(const QString& resource) {
+    return resource.left(resource.lastIndexOf(QLatin1Char('.'))) + QStringLiteral("@2x.png");
 }
 
-} // namespace
-
-QIcon TwoStatePicture(const QString& resource) {
-    const QImage picture(resource);
+// Both looks of a strip of two (normal left, disabled right), its bottom-left colour transparent.
+TLooks StripLooks(const QImage& picture) {
     if (picture.isNull() || picture.width() < 2)
         return {};
     // The transparent colour is taken from the whole strip's bottom-left pixel, for both halves.
     const QImage strip = WithTransparentBottomLeft(picture);
     const int half = strip.width() / 2;
-    QIcon icon;
-    AddWithDoubled(icon, strip.copy(0, 0, half, strip.height()), QIcon::Normal);
-    AddWithDoubled(icon, strip.copy(half, 0, half, strip.height()), QIcon::Disabled);
-    return icon;
+    return {QPixmap::fromImage(strip.copy(0, 0, half, strip.height())),
+            QPixmap::fromImage(strip.copy(half, 0, half, strip.height()))};
 }
 
-QPixmap FlagsPicture() {
-    const QImage picture(QStringLiteral(":/pictures/flags.xpm"));
-    if (picture.isNull())
+// The whole flags, small or fine, their white transparent.
+QImage FlagsImage(bool large) {
+    const QString resource = QStringLiteral(":/pictures/flags.png");
+    return WithTransparentBottomLeft(ReadPicture(large ? LargeFile(resource) : resource));
+}
+
+} // namespace
+
+QIcon TwoStatePicture(const QString& resource) {
+    TLooks small = StripLooks(ReadPicture(resource));
+    if (small.Normal.isNull())
         return {};
-    return QPixmap::fromImage(WithTransparentBottomLeft(picture));
+    return QIcon(new TTwoSizeIconEngine(
+        std::move(small), [large = LargeFile(resource)] { return StripLooks(ReadPicture(large)); }));
 }
 
 QIcon FlagsIcon(QSize shown) {
-    const QImage flags = FlagsPicture().toImage();
+    const QImage flags = FlagsImage(false);
     if (flags.isNull() || shown.isEmpty())
         return {};
     const QRect cut(QPoint((flags.width() - shown.width()) / 2, (flags.height() - shown.height()) / 2),
                     shown);
-    QIcon icon(QPixmap::fromImage(flags.copy(cut)));
-    // Cut from the doubled picture, so that its edges are those of the whole flags.
-    QPixmap doubled =
-        QPixmap::fromImage(DoubledPicture(flags).copy(QRect(2 * cut.topLeft(), 2 * cut.size())));
-    doubled.setDevicePixelRatio(2.0);
-    icon.addPixmap(doubled);
-    return icon;
+    return QIcon(new TTwoSizeIconEngine({QPixmap::fromImage(flags.copy(cut)), {}}, [cut] {
+        // Cut from the whole fine flags, so that its edges are those of the small cut.
+        const QImage large = FlagsImage(true);
+        return TLooks{QPixmap::fromImage(large.copy(QRect(2 * cut.topLeft(), 2 * cut.size()))), {}};
+    }));
 }
 
 QIcon WindowIcon() {
-    const QImage picture(QStringLiteral(":/pictures/icon.xpm"));
+    const QString resource = QStringLiteral(":/pictures/icon.xpm");
+    const QImage picture = ReadPicture(resource);
     if (picture.isNull())
         return {};
-    QIcon icon;
-    AddWithDoubled(icon, picture);
-    return icon;
+    return QIcon(new TTwoSizeIconEngine({QPixmap::fromImage(picture), {}}, [resource] {
+        return TLooks{QPixmap::fromImage(ReadPicture(LargeFile(resource))), {}};
+    }));
 }
 
 void CentreOnDesktop(QWidget* window) {

@@ -27,27 +27,28 @@ QPixmap LogoPixmap();
 // an accessible name is named after the logo.
 void ShowLogoWhenShown(QLabel* box);
 
+// One of the program's pictures, read in the format its file name gives; null when it is missing.
+QImage ReadPicture(const QString& resource);
+
+// A picture of one look and size as an icon (the dialogs' stock buttons); null when it is missing.
+QIcon PictureIcon(const QString& resource);
+
+// The tool-button pictures, the flags and the icon are drawn twice: at their own size and, for screens
+// of twice the density, twice as fine in the file of the same name ending in "@2x.png". The fine
+// drawing is read the first time a size beyond the small one is asked for (by such a screen, or by the
+// window system for the larger window icon), never before.
+
 // A tool-button picture stored as two 16 x 16 looks side by side (normal left, disabled right). The
 // colour of the bottom-left pixel is transparent. The icon carries both looks as QIcon::Normal and
-// QIcon::Disabled pixmaps, each also at twice the size for dense screens; a missing resource gives a
-// null icon.
+// QIcon::Disabled, each also at 32 x 32; a missing resource gives a null icon.
 QIcon TwoStatePicture(const QString& resource);
 
-// The picture at twice its size, for screens of twice the density: every pixel becomes four, and
-// where two neighbours of the same colour meet at a corner, that corner takes their colour, so that
-// slopes and curves stay sharp steps instead of growing blocky or blurred. Only colours of the
-// picture itself occur; each block of four keeps at least two pixels of the original colour.
-QImage DoubledPicture(const QImage& picture);
-
-// The language button's icon: the flags picture cut to `shown` around its centre (the flags are larger
-// than the button), at its own size and doubled.
+// The language button's icon: the 38 x 54 flags picture (a Dutch flag above a UK flag, white, its
+// bottom-left pixel colour, transparent) cut to `shown` around its centre, for the flags are larger
+// than the button; and the fine flags cut to twice that around the same centre.
 QIcon FlagsIcon(QSize shown);
 
-// The 38 x 54 language-button picture (Dutch flag above the UK flag), white (its bottom-left pixel
-// colour) transparent.
-QPixmap FlagsPicture();
-
-// The 32 x 32, 16-colour program icon: a safety helmet above a rolled drawing; also doubled to 64 x 64.
+// The 32 x 32, 16-colour program icon, a safety helmet above a rolled drawing, also at 64 x 64.
 QIcon WindowIcon();
 
 // Makes a copy of the picture in which every pixel of the colour of its bottom-left pixel is

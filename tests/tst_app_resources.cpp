@@ -1,4 +1,5 @@
 // The logo's libjpeg decoding and the tool-button pictures, icon and flags.
+#include "appwindow.h"
 #include "jpegimage.h"
 #include "pictures.h"
 
@@ -73,11 +74,13 @@ bool IsGray(QRgb c) {
     return qRed(c) == qGreen(c) && qGreen(c) == qBlue(c);
 }
 
-QImage Normal(const QIcon& icon) {
-    return icon.pixmap(QSize(16, 16), QIcon::Normal).toImage();
+// One look of a picture as a screen of the given density gets it.
+QImage Look(const QIcon& icon, QSize size, int ratio, QIcon::Mode mode = QIcon::Normal) {
+    return icon.pixmap(size, ratio, mode).toImage().convertToFormat(QImage::Format_ARGB32);
 }
-QImage Disabled(const QIcon& icon) {
-    return icon.pixmap(QSize(16, 16), QIcon::Disabled).toImage();
+
+QImage Argb(const QString& resource) {
+    return QImage(resource).convertToFormat(QImage::Format_ARGB32);
 }
 
 int CountColour(const QImage& image, QRgb colour) {
@@ -95,6 +98,36 @@ QSet<QRgb> Colours(const QImage& image) {
         for (int x = 0; x < image.width(); ++x)
             set.insert(image.pixel(x, y));
     return set;
+}
+
+// A picture drawn at twice the size, not the small one doubled: a good share of its 2 x 2 blocks mix
+// colours, where doubling leaves every block one colour.
+bool DrawnFine(const QImage& large) {
+    int blocks = 0, mixed = 0;
+    for (int y = 0; y + 1 < large.height(); y += 2)
+        for (int x = 0; x + 1 < large.width(); x += 2, ++blocks) {
+            const QRgb c = large.pixel(x, y);
+            mixed +=
+                large.pixel(x + 1, y) != c || large.pixel(x, y + 1) != c || large.pixel(x + 1, y + 1) != c;
+        }
+    return mixed * 20 >= blocks;
+}
+
+// The places in the screenshot where the whole picture shows: every pixel of it that is not of the
+// transparent colour `key` is there.
+int Placements(const QImage& shot, const QImage& picture, QRgb key) {
+    int found = 0;
+    for (int top = 0; top + picture.height() <= shot.height(); ++top)
+        for (int left = 0; left + picture.width() <= shot.width(); ++left) {
+            bool all = true;
+            for (int y = 0; all && y < picture.height(); ++y)
+                for (int x = 0; all && x < picture.width(); ++x) {
+                    const QRgb c = picture.pixel(x, y);
+                    all = c == key || shot.pixel(left + x, top + y) == c;
+                }
+            found += all;
+        }
+    return found;
 }
 
 constexpr QRgb Olive = qRgb(128, 128, 0);
@@ -116,7 +149,7 @@ private slots:
     void flagsPictureKeepsFlagWhiteButDropsBackground();
     void windowIconIsA16ColourHelmet();
     void dialogFontHasThePixelHeight();
-    void doubledPicturesStaySharpAndTrue();
+    void buttonsShowTheDrawingOfTheScreen();
 };
 
 void TestResources::logoDecodesThroughLibjpeg() {
@@ -264,65 +297,79 @@ void TestResources::refusesAbsurdDimensions() {
 
 void TestResources::twoStatePicturesHaveTransparentKeyAndTwoLooks_data() {
     QTest::addColumn<QString>("resource");
+    QTest::addColumn<QString>("large");
     QTest::addColumn<QList<QRgb>>("colours"); // described colours of the normal look
 
     QTest::newRow("question") << QStringLiteral(":/pictures/question.xpm")
+                              << QStringLiteral(":/pictures/question@2x.png")
                               << QList<QRgb>{qRgb(255, 0, 0), qRgb(255, 255, 0)};
     QTest::newRow("sheet") << QStringLiteral(":/pictures/sheet.xpm")
+                           << QStringLiteral(":/pictures/sheet@2x.png")
                            << QList<QRgb>{qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(255, 255, 0)};
-    QTest::newRow("door") << QStringLiteral(":/pictures/door.xpm")
+    QTest::newRow("door") << QStringLiteral(":/pictures/door.xpm") << QStringLiteral(":/pictures/door@2x.png")
                           << QList<QRgb>{qRgb(128, 0, 0), qRgb(0, 0, 0), qRgb(0, 255, 255),
                                          qRgb(255, 255, 0)};
 }
 
 void TestResources::twoStatePicturesHaveTransparentKeyAndTwoLooks() {
     QFETCH(QString, resource);
+    QFETCH(QString, large);
     QFETCH(QList<QRgb>, colours);
-
-    const QImage raw = QImage(resource).convertToFormat(QImage::Format_ARGB32);
-    QCOMPARE(raw.size(), QSize(32, 16));
-    QCOMPARE(raw.pixel(0, 15) & 0xFFFFFF, Olive & 0xFFFFFF);
-    QVERIFY(Colours(raw).size() <= 16);
 
     const QIcon icon = mohr::TwoStatePicture(resource);
     QVERIFY(!icon.isNull());
-    QVERIFY(icon.availableSizes(QIcon::Normal).contains(QSize(16, 16)));
-    QVERIFY(icon.availableSizes(QIcon::Disabled).contains(QSize(16, 16)));
-    const QImage normal = Normal(icon);
-    const QImage disabled = Disabled(icon);
-    QCOMPARE(normal.size(), QSize(16, 16));
-    QCOMPARE(disabled.size(), QSize(16, 16));
+    const QSet<QRgb> palette = Colours(Argb(resource));
+    QVERIFY(palette.size() <= 16);
+    QVERIFY(DrawnFine(Argb(large)));
+    for (int ratio : {1, 2}) {
+        const int side = 16 * ratio;
+        const QImage raw = Argb(ratio == 1 ? resource : large);
+        QCOMPARE(raw.size(), QSize(2 * side, side));
+        QCOMPARE(raw.pixel(0, side - 1) & 0xFFFFFF, Olive & 0xFFFFFF);
+        // The fine drawing keeps to the small picture's colours.
+        QVERIFY(palette.contains(Colours(raw)));
+        QVERIFY(icon.availableSizes(QIcon::Normal).contains(QSize(side, side)));
+        QVERIFY(icon.availableSizes(QIcon::Disabled).contains(QSize(side, side)));
+        const QImage normal = Look(icon, QSize(16, 16), ratio);
+        const QImage disabled = Look(icon, QSize(16, 16), ratio, QIcon::Disabled);
+        QCOMPARE(normal.size(), QSize(side, side));
+        QCOMPARE(disabled.size(), QSize(side, side));
 
-    // Exactly the olive pixels of each half are transparent; every other pixel is the stored one.
-    for (int half = 0; half < 2; ++half) {
-        const QImage& look = half == 0 ? normal : disabled;
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x) {
-                const QRgb stored = raw.pixel(half * 16 + x, y);
-                const QRgb shown = look.pixel(x, y);
-                if ((stored & 0xFFFFFF) == (Olive & 0xFFFFFF))
-                    QCOMPARE(qAlpha(shown), 0);
-                else
-                    QCOMPARE(shown, stored);
+        // Exactly the olive pixels of each half are transparent; every other pixel is the stored one.
+        for (int half = 0; half < 2; ++half) {
+            const QImage& look = half == 0 ? normal : disabled;
+            for (int y = 0; y < side; ++y)
+                for (int x = 0; x < side; ++x) {
+                    const QRgb stored = raw.pixel(half * side + x, y);
+                    const QRgb shown = look.pixel(x, y);
+                    if ((stored & 0xFFFFFF) == (Olive & 0xFFFFFF))
+                        QCOMPARE(qAlpha(shown), 0);
+                    else
+                        QCOMPARE(shown, stored);
+                }
+        }
+        QCOMPARE(qAlpha(normal.pixel(0, side - 1)), 0);
+        QCOMPARE(qAlpha(disabled.pixel(0, side - 1)), 0);
+
+        // The normal look shows the described colours. The disabled look is the normal one engraved:
+        // its ink (black, red) in gray with a white edge one pixel down and to the right, the rest of
+        // the picture silver.
+        for (QRgb colour : colours)
+            QVERIFY2(CountColour(normal, colour) > 0, qPrintable(QString::number(colour, 16)));
+        const auto ink = [&](int x, int y) {
+            return x >= 0 && y >= 0 &&
+                   (raw.pixel(x, y) == qRgb(0, 0, 0) || raw.pixel(x, y) == qRgb(255, 0, 0));
+        };
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x) {
+                const QRgb engraved = ink(x, y)                  ? qRgb(128, 128, 128)
+                                      : ink(x - 1, y - 1)        ? qRgb(255, 255, 255)
+                                      : raw.pixel(x, y) == Olive ? Olive
+                                                                 : qRgb(192, 192, 192);
+                QVERIFY2(raw.pixel(side + x, y) == engraved,
+                         qPrintable(QStringLiteral("%1 %2").arg(x).arg(y)));
             }
     }
-    QCOMPARE(qAlpha(normal.pixel(0, 15)), 0);
-    QCOMPARE(qAlpha(disabled.pixel(0, 15)), 0);
-
-    // The normal look shows the described colours; the disabled look is in shades of gray only.
-    for (QRgb colour : colours)
-        QVERIFY2(CountColour(normal, colour) > 0, qPrintable(QString::number(colour, 16)));
-    QVERIFY(normal != disabled);
-    int painted = 0;
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x) {
-            const QRgb c = disabled.pixel(x, y);
-            if (qAlpha(c) == 0)
-                continue;
-            ++painted;
-            QVERIFY(IsGray(c));
-        }
-    QVERIFY(painted > 30);
 }
 
 void TestResources::missingPictureGivesNullIcon() {
@@ -330,71 +377,84 @@ void TestResources::missingPictureGivesNullIcon() {
 }
 
 void TestResources::flagsPictureKeepsFlagWhiteButDropsBackground() {
-    const QImage raw = QImage(QStringLiteral(":/pictures/flags.xpm")).convertToFormat(QImage::Format_ARGB32);
-    QCOMPARE(raw.size(), QSize(38, 54));
-    QCOMPARE(raw.pixel(0, 53) & 0xFFFFFF, 0xFFFFFFu);
+    // Cut to its own size, the icon holds the whole flags at both sizes.
+    const QIcon whole = mohr::FlagsIcon(QSize(38, 54));
+    QVERIFY(DrawnFine(Argb(QStringLiteral(":/pictures/flags@2x.png"))));
+    for (int s : {1, 2}) {
+        const QImage raw =
+            Argb(s == 1 ? QStringLiteral(":/pictures/flags.png") : QStringLiteral(":/pictures/flags@2x.png"));
+        QCOMPARE(raw.size(), QSize(38 * s, 54 * s));
+        QCOMPARE(raw.pixel(0, 54 * s - 1) & 0xFFFFFF, 0xFFFFFFu);
 
-    const QImage flags = mohr::FlagsPicture().toImage().convertToFormat(QImage::Format_ARGB32);
-    QCOMPARE(flags.size(), QSize(38, 54));
-    int transparent = 0;
-    for (int y = 0; y < 54; ++y)
-        for (int x = 0; x < 38; ++x) {
-            const bool white = (raw.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF;
-            QCOMPARE(qAlpha(flags.pixel(x, y)) == 0, white);
-            transparent += white;
-        }
-    QVERIFY(transparent > 0);
+        const QImage flags = Look(whole, QSize(38, 54), s);
+        QCOMPARE(flags.size(), raw.size());
+        int transparent = 0;
+        for (int y = 0; y < raw.height(); ++y)
+            for (int x = 0; x < raw.width(); ++x) {
+                const bool white = (raw.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF;
+                QCOMPARE(qAlpha(flags.pixel(x, y)) == 0, white);
+                transparent += white;
+            }
+        QVERIFY(transparent > 0);
 
-    // Dutch flag on top: red over a light, still opaque stripe over blue, down the middle column.
-    auto column = [&](int top, int bottom, auto pred) {
-        for (int y = top; y < bottom; ++y)
-            if (qAlpha(flags.pixel(19, y)) == 255 && pred(flags.pixel(19, y)))
-                return true;
-        return false;
-    };
-    QVERIFY(column(0, 12, [](QRgb c) { return qRed(c) > 150 && qGreen(c) < 80 && qBlue(c) < 80; }));
-    QVERIFY(column(8, 20, [](QRgb c) {
-        return qRed(c) > 170 && qGreen(c) > 170 && qBlue(c) > 170 && std::abs(qRed(c) - qBlue(c)) < 20;
-    }));
-    QVERIFY(column(14, 27, [](QRgb c) { return qBlue(c) > 100 && qRed(c) < 80; }));
-    // UK flag below: blue field and a red cross.
-    int ukBlue = 0, ukRed = 0;
-    for (int y = 28; y < 54; ++y)
-        for (int x = 0; x < 38; ++x) {
-            const QRgb c = flags.pixel(x, y);
-            if (qAlpha(c) != 255)
-                continue;
-            ukBlue += qBlue(c) > 80 && qRed(c) < 60;
-            ukRed += qRed(c) > 150 && qGreen(c) < 80 && qBlue(c) < 90;
-        }
-    QVERIFY(ukBlue > 60);
-    QVERIFY(ukRed > 40);
+        // Dutch flag on top: red over a light, still opaque stripe over blue, down the middle column.
+        auto column = [&](int top, int bottom, auto pred) {
+            for (int y = top * s; y < bottom * s; ++y)
+                if (qAlpha(flags.pixel(19 * s, y)) == 255 && pred(flags.pixel(19 * s, y)))
+                    return true;
+            return false;
+        };
+        QVERIFY(column(0, 12, [](QRgb c) { return qRed(c) > 150 && qGreen(c) < 80 && qBlue(c) < 80; }));
+        QVERIFY(column(8, 20, [](QRgb c) {
+            return qRed(c) > 170 && qGreen(c) > 170 && qBlue(c) > 170 && std::abs(qRed(c) - qBlue(c)) < 20;
+        }));
+        QVERIFY(column(14, 27, [](QRgb c) { return qBlue(c) > 100 && qRed(c) < 80; }));
+        // UK flag below: blue field and a red cross.
+        int ukBlue = 0, ukRed = 0;
+        for (int y = 28 * s; y < 54 * s; ++y)
+            for (int x = 0; x < 38 * s; ++x) {
+                const QRgb c = flags.pixel(x, y);
+                if (qAlpha(c) != 255)
+                    continue;
+                ukBlue += qBlue(c) > 80 && qRed(c) < 60;
+                ukRed += qRed(c) > 150 && qGreen(c) < 80 && qBlue(c) < 90;
+            }
+        QVERIFY(ukBlue > 60 * s * s);
+        QVERIFY(ukRed > 40 * s * s);
+    }
 }
 
 void TestResources::windowIconIsA16ColourHelmet() {
-    const QImage raw = QImage(QStringLiteral(":/pictures/icon.xpm"));
-    QCOMPARE(raw.size(), QSize(32, 32));
-    QVERIFY(Colours(raw).size() <= 16);
-
     const QIcon icon = mohr::WindowIcon();
     QVERIFY(!icon.isNull());
-    QVERIFY(icon.availableSizes().contains(QSize(32, 32)));
-    const QImage image = icon.pixmap(QSize(32, 32)).toImage().convertToFormat(QImage::Format_ARGB32);
-    QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
-    QCOMPARE(qAlpha(image.pixel(31, 0)), 0);
-    int yellowTop = 0, yellowBottom = 0, paperBottom = 0;
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) {
-            const QRgb c = image.pixel(x, y);
-            if (qAlpha(c) != 255)
-                continue;
-            const bool yellow = c == qRgb(255, 255, 0);
-            (y < 16 ? yellowTop : yellowBottom) += yellow;
-            paperBottom += y >= 16 && c == qRgb(255, 255, 255);
-        }
-    QVERIFY(yellowTop > 100);
-    QCOMPARE(yellowBottom, 0);
-    QVERIFY(paperBottom > 60);
+    const QSet<QRgb> palette = Colours(Argb(QStringLiteral(":/pictures/icon.xpm")));
+    QVERIFY(palette.size() <= 16);
+    QVERIFY(DrawnFine(Argb(QStringLiteral(":/pictures/icon@2x.png"))));
+    for (int s : {1, 2}) {
+        const int side = 32 * s;
+        const QImage raw =
+            Argb(s == 1 ? QStringLiteral(":/pictures/icon.xpm") : QStringLiteral(":/pictures/icon@2x.png"));
+        QCOMPARE(raw.size(), QSize(side, side));
+        QVERIFY(palette.contains(Colours(raw)));
+        QVERIFY(icon.availableSizes().contains(QSize(side, side)));
+        const QImage image = Look(icon, QSize(32, 32), s);
+        QCOMPARE(image, raw);
+        QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
+        QCOMPARE(qAlpha(image.pixel(side - 1, 0)), 0);
+        int yellowTop = 0, yellowBottom = 0, paperBottom = 0;
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x) {
+                const QRgb c = image.pixel(x, y);
+                if (qAlpha(c) != 255)
+                    continue;
+                const bool yellow = c == qRgb(255, 255, 0);
+                (y < side / 2 ? yellowTop : yellowBottom) += yellow;
+                paperBottom += y >= side / 2 && c == qRgb(255, 255, 255);
+            }
+        QVERIFY(yellowTop > 100 * s * s);
+        QCOMPARE(yellowBottom, 0);
+        QVERIFY(paperBottom > 60 * s * s);
+    }
 }
 
 void TestResources::dialogFontHasThePixelHeight() {
@@ -407,53 +467,36 @@ void TestResources::dialogFontHasThePixelHeight() {
     }
 }
 
-void TestResources::doubledPicturesStaySharpAndTrue() {
-    // An L of ink: the inner corner is filled where the two arms meet; the rest is plain doubling.
-    const QRgb ink = qRgb(0, 0, 128), paper = qRgb(255, 255, 255);
-    QImage corner(2, 2, QImage::Format_ARGB32);
-    corner.fill(ink);
-    corner.setPixel(1, 1, paper);
-    const QImage doubled = mohr::DoubledPicture(corner);
-    QCOMPARE(doubled.size(), QSize(4, 4));
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x)
-            QCOMPARE(doubled.pixel(x, y), x >= 2 && y >= 2 && !(x == 2 && y == 2) ? paper : ink);
-
-    // Every picture of the program at twice the size: only its own colours (sharp, not blurred), and
-    // each pixel's block of four keeps at least two pixels of that colour (the same picture).
-    const auto check = [](const QImage& small, const QImage& large, const char* what) {
-        QCOMPARE(large.size(), small.size() * 2);
-        const QSet<QRgb> palette = Colours(small);
-        for (int y = 0; y < small.height(); ++y)
-            for (int x = 0; x < small.width(); ++x) {
-                int same = 0;
-                for (int d = 0; d < 4; ++d) {
-                    const QRgb c = large.pixel(2 * x + d % 2, 2 * y + d / 2);
-                    QVERIFY2(palette.contains(c), what);
-                    same += c == small.pixel(x, y);
-                }
-                QVERIFY2(same >= 2, what);
-            }
+void TestResources::buttonsShowTheDrawingOfTheScreen() {
+    // Run at 100 % and again with QT_SCALE_FACTOR=2: each screen gets the drawing made for it, shown
+    // pixel for pixel.
+    const int ratio = qRound(qApp->devicePixelRatio());
+    QVERIFY(ratio == 1 || ratio == 2);
+    const auto drawing = [&](const char* name) {
+        return Argb(
+            QStringLiteral(":/pictures/%1%2")
+                .arg(QLatin1String(name), ratio == 1 ? QStringLiteral(".xpm") : QStringLiteral("@2x.png")));
     };
-    const auto at = [](const QIcon& icon, QSize size, qreal ratio, QIcon::Mode mode = QIcon::Normal) {
-        const QPixmap pixmap = icon.pixmap(size, ratio, mode);
-        return pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+    mohr::test::TWindow w;
+    QVERIFY(QTest::qWaitForWindowExposed(&w.Form));
+    const auto shot = [&](const char* button) {
+        return w.Get(button)->grab().toImage().convertToFormat(QImage::Format_ARGB32);
     };
-    for (const char* name : {":/pictures/question.xpm", ":/pictures/sheet.xpm", ":/pictures/door.xpm"}) {
-        const QIcon icon = mohr::TwoStatePicture(QString::fromLatin1(name));
-        for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled}) {
-            const QImage small = at(icon, QSize(16, 16), 1.0, mode);
-            QCOMPARE(small, (mode == QIcon::Normal ? Normal(icon) : Disabled(icon))
-                                .convertToFormat(QImage::Format_ARGB32));
-            check(small, at(icon, QSize(16, 16), 2.0, mode), name);
-        }
+    const std::pair<const char*, const char*> strips[] = {
+        {"SpeedButton1", "question"}, {"SpeedButton2", "sheet"}, {"SpeedButton3", "door"}};
+    for (const auto& [button, picture] : strips) {
+        const QImage strip = drawing(picture);
+        QCOMPARE(Placements(shot(button), strip.copy(0, 0, strip.width() / 2, strip.height()), Olive), 1);
     }
-    check(at(mohr::WindowIcon(), QSize(32, 32), 1.0), at(mohr::WindowIcon(), QSize(32, 32), 2.0), "icon");
-    const QIcon flags = mohr::FlagsIcon(QSize(21, 40));
-    const QImage flagsSmall = at(flags, QSize(21, 40), 1.0);
-    QCOMPARE(flagsSmall,
-             mohr::FlagsPicture().toImage().convertToFormat(QImage::Format_ARGB32).copy(8, 7, 21, 40));
-    check(flagsSmall, at(flags, QSize(21, 40), 2.0), "flags");
+    // The flags are cut around the same centre at both sizes.
+    const QImage flags =
+        Argb(ratio == 1 ? QStringLiteral(":/pictures/flags.png") : QStringLiteral(":/pictures/flags@2x.png"));
+    const QRect cut(QPoint(8, 7) * ratio, QSize(21, 40) * ratio);
+    QCOMPARE(Placements(shot("SpeedButton4"), flags.copy(cut), qRgb(255, 255, 255)), 1);
+    // The window system is given the icon for the screen.
+    const QPixmap icon = w.Form.windowIcon().pixmap(QSize(32, 32));
+    QCOMPARE(icon.devicePixelRatio(), qreal(ratio));
+    QCOMPARE(icon.toImage().convertToFormat(QImage::Format_ARGB32), drawing("icon"));
 }
 
 QTEST_MAIN(TestResources)

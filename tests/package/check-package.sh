@@ -65,6 +65,7 @@ expected=(
     ./usr/share/applications/$app_id.desktop
     ./usr/share/metainfo/$app_id.metainfo.xml
     ./usr/share/icons/hicolor/32x32/apps/$app_id.png
+    ./usr/share/icons/hicolor/64x64/apps/$app_id.png
     ./usr/share/icons/hicolor/scalable/apps/$app_id.svg
     ./usr/share/doc/mohrwalk/copyright
     ./usr/share/doc/mohrwalk/changelog.Debian.gz
@@ -96,8 +97,10 @@ wm_class=$(sed -n 's/^StartupWMClass=//p' "$desktop")
 icon=$(sed -n 's/^Icon=//p' "$desktop")
 [[ $icon == "$app_id" ]] || fail "Icon is '$icon'"
 # PNG header: the width and height are the big-endian words at bytes 16 and 20.
-size=$(od -An -tx1 -j16 -N8 "$root/usr/share/icons/hicolor/32x32/apps/$icon.png" | tr -d ' \n')
-[[ $size == 0000002000000020 ]] || fail "the 32x32 icon is not 32 x 32 pixels ($size)"
+for side in 32 64; do
+    size=$(od -An -tx1 -j16 -N8 "$root/usr/share/icons/hicolor/${side}x$side/apps/$icon.png" | tr -d ' \n')
+    [[ $size == $(printf '%08x%08x' $side $side) ]] || fail "the ${side}x$side icon is not $side x $side pixels ($size)"
+done
 grep -q '<svg' "$root/usr/share/icons/hicolor/scalable/apps/$icon.svg" || fail "the scalable icon is no SVG"
 
 # The menu entry's command, found on the PATH of the unpacked package, starts the program and keeps
