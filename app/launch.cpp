@@ -239,11 +239,6 @@ TFontWarmUp::TFontWarmUp() {
 }
 
 TFontWarmUp::~TFontWarmUp() {
-    {
-        const std::lock_guard lock(mutex_);
-        cancelled_ = true;
-    }
-    told_.notify_one();
     Join();
 }
 
@@ -257,6 +252,12 @@ void TFontWarmUp::Continue(QList<QFont> fonts) {
 }
 
 void TFontWarmUp::Join() {
+    {
+        // Not told to go on by now, it need not: the main thread looks up fonts itself.
+        const std::lock_guard lock(mutex_);
+        cancelled_ = true;
+    }
+    told_.notify_one();
     if (thread_.joinable())
         thread_.join();
 }

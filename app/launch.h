@@ -65,14 +65,15 @@ private:
 class TFontWarmUp {
 public:
     TFontWarmUp();
-    // Joins; without Continue, the thread ends after the font configuration.
+    // Joins.
     ~TFontWarmUp();
     TFontWarmUp(const TFontWarmUp&) = delete;
     TFontWarmUp& operator=(const TFontWarmUp&) = delete;
 
     // Once the application object exists: look up the font database and the given fonts.
     void Continue(QList<QFont> fonts);
-    // Waits until the thread has ended; must be called before the application object goes.
+    // Waits until the thread has ended, after the font configuration only unless Continue came first.
+    // Must be called before the application object goes.
     void Join();
 
 private:
