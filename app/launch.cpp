@@ -263,8 +263,8 @@ void TFontWarmUp::Join() {
 }
 
 void TFontWarmUp::Run() {
-    // fontconfig publishes its configuration atomically; Qt asks for it only after the application
-    // object exists, and then gets this one.
+    // fontconfig publishes its configuration atomically: whoever else reads it meanwhile (Qt, a desktop
+    // theme) ends up with the same one.
     FcInit();
     QList<QFont> fonts;
     {

@@ -59,7 +59,7 @@ TMainForm::TMainForm(TPlatform* platform, QWidget* parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(WindowFont());
-    // Pictures first: they need no font, so they are made while the font system starts on its own
+    // The window icon first: it needs no font, so it is made while the font system starts on its own
     // thread (see TFontWarmUp).
     setWindowIcon(WindowIcon());
     ui_->setupUi(this);

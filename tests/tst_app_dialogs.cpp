@@ -264,6 +264,7 @@ void TestDialogs::checkFormBuiltWhenShownIsTheSameDialog() {
         controls << control->geometry();
     QCOMPARE(controls, atOnceControls);
     QCOMPARE(form.grab().toImage(), atOnce);
+    CheckCentred(&form);
     // Modal, as the main window shows it, it closes the same way.
     form.hide();
     QTimer::singleShot(0, &form, [&form] { Child<QPushButton>(&form, "BitBtn1")->click(); });
