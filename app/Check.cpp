@@ -21,10 +21,25 @@ constexpr QSize ClientSize(441, 187);
 
 } // namespace
 
-TCheckForm::TCheckForm(QWidget* parent)
+TCheckForm::TCheckForm(QWidget* parent, TBuild build)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      ui(std::make_unique<Ui::CheckForm>()) {
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+    if (build == TBuild::AtOnce)
+        Build();
+}
+
+TCheckForm::~TCheckForm() = default;
+
+void TCheckForm::setVisible(bool visible) {
+    if (visible)
+        Build();
+    QDialog::setVisible(visible);
+}
+
+void TCheckForm::Build() {
+    if (ui)
+        return;
+    ui = std::make_unique<Ui::CheckForm>();
     ui->setupUi(this);
     mohr::SetBlackOnWhite(this);
 
@@ -59,8 +74,6 @@ TCheckForm::TCheckForm(QWidget* parent)
 
     mohr::KeepCentredWhenShown(this);
 }
-
-TCheckForm::~TCheckForm() = default;
 
 void TCheckForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);

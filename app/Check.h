@@ -13,8 +13,14 @@ class CheckForm;
 class TCheckForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TCheckForm(QWidget* parent = nullptr);
+    // When its controls are made: at once, or when the dialog is first shown. Most screens are wide
+    // enough, and the program's start need not lay out a warning that is then never seen.
+    enum class TBuild { AtOnce, WhenShown };
+
+    explicit TCheckForm(QWidget* parent = nullptr, TBuild build = TBuild::AtOnce);
     ~TCheckForm() override;
+
+    void setVisible(bool visible) override;
 
 public slots:
     // The abort button: closes the dialog with the reject result.
@@ -24,5 +30,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void Build();
+
     std::unique_ptr<Ui::CheckForm> ui;
 };

@@ -1,6 +1,7 @@
 #include "accessibility.h"
 
 #include "paintbox.h"
+#include "steptree.h"
 
 #include "figures/describe.h"
 #include "figures/figures.h"
@@ -13,7 +14,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -36,18 +36,6 @@ void SetDescription(QWidget* widget, const QString& description) {
     if (widget && widget->accessibleDescription() != description)
         widget->setAccessibleDescription(description);
 }
-
-// A taken step is checked for readers only: the check box is never drawn, so the rows look as before.
-class TUndrawnCheckDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
-        QStyledItemDelegate::initStyleOption(option, index);
-        option->features &= ~QStyleOptionViewItem::HasCheckIndicator;
-    }
-};
 
 void ShowStepStates(QTreeWidget* tree) {
     if (!tree)
@@ -180,7 +168,8 @@ void InstallAccessibleInterfaces() {
 void ExposeStepRows(QTreeWidget* tree) {
     if (!tree)
         return;
-    tree->setItemDelegate(new TUndrawnCheckDelegate(tree));
+    // A taken step is checked for readers only: the rows never draw a check box.
+    tree->setItemDelegate(new TStepRowDelegate(tree));
     // Nothing but a step may change the state: a click on the (undrawn) box or Space must not.
     for (QTreeWidgetItemIterator it(tree); *it; ++it)
         (*it)->setFlags((*it)->flags() & ~Qt::ItemIsUserCheckable);

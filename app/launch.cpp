@@ -1,11 +1,16 @@
 #include "launch.h"
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QFontMetrics>
+
+#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <system_error>
 
 namespace mohr {
 
@@ -223,6 +228,57 @@ void TPlatformStartGuard::Handle(QtMsgType type, const QMessageLogContext& conte
     if (guard)
         guard->Release();
     qt_message_output(type, context, message);
+}
+
+TFontWarmUp::TFontWarmUp() {
+    try {
+        thread_ = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+        // No thread to be had: the main thread starts the font system itself when it first needs it.
+    }
+}
+
+TFontWarmUp::~TFontWarmUp() {
+    Join();
+}
+
+void TFontWarmUp::Continue(QList<QFont> fonts) {
+    {
+        const std::lock_guard lock(mutex_);
+        fonts_ = std::move(fonts);
+        continued_ = true;
+    }
+    told_.notify_one();
+}
+
+void TFontWarmUp::Join() {
+    {
+        // Not told to go on by now, it need not: the main thread looks up fonts itself.
+        const std::lock_guard lock(mutex_);
+        cancelled_ = true;
+    }
+    told_.notify_one();
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void TFontWarmUp::Run() {
+    // fontconfig publishes its configuration atomically: whoever else reads it meanwhile (Qt, a desktop
+    // theme) ends up with the same one.
+    FcInit();
+    QList<QFont> fonts;
+    {
+        std::unique_lock lock(mutex_);
+        told_.wait(lock, [this] { return continued_ || cancelled_; });
+        if (!continued_)
+            return;
+        fonts = fonts_;
+    }
+    // Both fill caches that the main thread reads under Qt's font lock: the font database, and each
+    // font's list of fallback fonts. The fonts this thread loads for that stay with it.
+    QFontDatabase::families();
+    for (const QFont& font : fonts)
+        QFontMetrics(font).height();
 }
 
 } // namespace mohr

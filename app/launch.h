@@ -2,9 +2,14 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
+#include <QFont>
+#include <QList>
 #include <QtGlobal>
 
+#include <condition_variable>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace mohr {
@@ -49,6 +54,37 @@ private:
     std::vector<THeld> held_;
     QtMessageHandler previous_ = nullptr;
     bool active_ = true;
+};
+
+// Starts the font system on a second core while the main thread is busy with other work: first the
+// system's font configuration (parsed while the application object connects to the display), then, once
+// the application object exists, Qt's font database and the fallback fonts of the fonts the main window
+// shows first. Qt keeps all of that in caches that every thread shares, under its own lock, so the first
+// text the main window measures finds them ready instead of building them itself. Nothing of the
+// program's own state is touched.
+class TFontWarmUp {
+public:
+    TFontWarmUp();
+    // Joins.
+    ~TFontWarmUp();
+    TFontWarmUp(const TFontWarmUp&) = delete;
+    TFontWarmUp& operator=(const TFontWarmUp&) = delete;
+
+    // Once the application object exists: look up the font database and the given fonts.
+    void Continue(QList<QFont> fonts);
+    // Waits until the thread has ended, after the font configuration only unless Continue came first.
+    // Must be called before the application object goes.
+    void Join();
+
+private:
+    void Run();
+
+    std::mutex mutex_;
+    std::condition_variable told_;
+    bool continued_ = false;
+    bool cancelled_ = false;
+    QList<QFont> fonts_;
+    std::thread thread_;
 };
 
 } // namespace mohr

@@ -1,6 +1,7 @@
 #include "main.h"
 
 #include "accessibility.h"
+#include "controls.h"
 #include "keyboard.h"
 #include "paintbox.h"
 #include "pictures.h"
@@ -23,21 +24,6 @@
 namespace mohr {
 
 namespace {
-
-// The window font is the classic "MS Sans Serif"; here a close sans font stands in for it.
-void InstallFontSubstitutes() {
-    const QString classic = QStringLiteral("MS Sans Serif");
-    if (QFont::substitutes(classic).isEmpty())
-        QFont::insertSubstitutions(classic, {QStringLiteral("Microsoft Sans Serif"),
-                                             QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                                             QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")});
-}
-
-QFont WindowFont() {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(10);
-    return font;
-}
 
 // Paints a plain page in the window's button-face colour and marks it opaque, so that repaints of
 // its controls stop at it. The colour is read at each paint, so a change of theme is followed.
@@ -70,12 +56,13 @@ TMainForm::TMainForm(TPlatform* platform, QWidget* parent)
     : QWidget(parent), ownPlatform_(platform ? nullptr : std::make_unique<TPlatform>()),
       platform_(platform ? *platform : *ownPlatform_), ui_(std::make_unique<Ui::MainForm>()) {
     InstallAccessibleInterfaces();
-    InstallFontSubstitutes();
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(WindowFont());
-    ui_->setupUi(this);
+    // The window icon first: it needs no font, so it is made while the font system starts on its own
+    // thread (see TFontWarmUp).
     setWindowIcon(WindowIcon());
+    ui_->setupUi(this);
     figures_ = std::make_unique<TFigures>(ui_->PaintBox2->Canvas(), ui_->PaintBox1->Canvas());
     applyFonts();
     applyPictures();
@@ -129,14 +116,6 @@ void TMainForm::applyFonts() {
         tree->setUniformRowHeights(true);
     }
     ui_->Memo1->setWordWrapMode(QTextOption::WordWrap);
-
-    // Classic group boxes: an etched frame with the caption on its top line, so that the controls
-    // laid out 16 pixels down sit inside the frame.
-    const QString etched = QStringLiteral("QGroupBox { border: 2px groove palette(mid); margin-top: 6px; }"
-                                          "QGroupBox::title { subcontrol-origin: margin; left: 8px;"
-                                          " padding: 0px 2px; }");
-    for (QGroupBox* box : {ui_->GroupBox1, ui_->GroupBox2, ui_->GroupBox3, ui_->GroupBox4})
-        box->setStyleSheet(etched);
 }
 
 void TMainForm::makePagesOpaque() {

@@ -1,5 +1,6 @@
 #include "Check.h"
 #include "about.h"
+#include "controls.h"
 #include "launch.h"
 #include "main.h"
 
@@ -10,13 +11,17 @@ int main(int argc, char* argv[]) {
         return *status;
     mohr::SetDesktopIdentity();
     mohr::TPlatformStartGuard platformStart(mohr::ArgumentsOf(argc, argv));
+    mohr::TFontWarmUp fonts;
     QApplication application(argc, argv);
     platformStart.Release();
     if (const std::optional<int> status = mohr::RefuseLeftoverArguments(argc, argv))
         return *status;
+    // The window font, and the application's font in which the explanation box's text starts out.
+    fonts.Continue({mohr::WindowFont(), QFont()});
     mohr::TMainForm MainForm;
-    TCheckForm CheckForm;
+    TCheckForm CheckForm(nullptr, TCheckForm::TBuild::WhenShown);
     TAboutForm AboutForm;
+    fonts.Join();
     MainForm.CheckForm = &CheckForm;
     MainForm.AboutForm = &AboutForm;
     MainForm.show();

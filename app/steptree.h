@@ -1,6 +1,12 @@
 #pragma once
 
+#include <QHash>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
+
+#include <memory>
+
+class QTextLayout;
 
 namespace mohr {
 
@@ -17,6 +23,30 @@ public:
 
 protected:
     void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
+};
+
+// Paints the rows of a step tree as the style draws an item view's items, but without a check box: a
+// taken step is checked for readers only, so the rows look as they always did. Under the styles that
+// draw items the common way (Fusion, Windows), a row's text is laid out once and kept: a step that
+// opens a topic repaints the whole list, and measuring and shaping every row's text anew each time was
+// most of that.
+class TStepRowDelegate : public QStyledItemDelegate {
+public:
+    explicit TStepRowDelegate(QObject* parent = nullptr);
+    ~TStepRowDelegate() override;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+
+private:
+    struct TLaidOutText;
+    // The text of a row laid out in its text box as the style lays it out, elided where it does not fit.
+    const TLaidOutText& LaidOut(const QStyleOptionViewItem& option, const QRect& textBox) const;
+
+    mutable QHash<QString, std::shared_ptr<TLaidOutText>> texts_;
 };
 
 } // namespace mohr

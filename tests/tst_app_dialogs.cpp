@@ -101,6 +101,7 @@ private slots:
     void checkFormFocusOrder();
     void checkFormClosesByButtonOrCloseBox();
     void checkFormModalRunEndsEitherWay();
+    void checkFormBuiltWhenShownIsTheSameDialog();
     void aboutFormLayout();
     void aboutFormTextsAndLook();
     void aboutFormIsSizeableAndKeepsItsSize();
@@ -234,6 +235,40 @@ void TestDialogs::checkFormModalRunEndsEitherWay() {
     QTimer::singleShot(0, &form, [&form] { QTest::keyClick(&form, Qt::Key_Escape); });
     QCOMPARE(form.exec(), int(QDialog::Rejected));
     QVERIFY(!form.isVisible());
+}
+
+void TestDialogs::checkFormBuiltWhenShownIsTheSameDialog() {
+    // Made at start-up with nothing inside, it gets its controls only when shown, and then is the
+    // dialog made whole at once: same size, same controls in the same places, same pixels.
+    const auto shown = [](TCheckForm& form) {
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_VERIFY(Child<QPushButton>(&form, "BitBtn1")->hasFocus());
+    };
+    QImage atOnce;
+    QList<QRect> atOnceControls;
+    {
+        TCheckForm form;
+        shown(form);
+        atOnce = form.grab().toImage();
+        for (const QWidget* control : form.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            atOnceControls << control->geometry();
+    }
+    TCheckForm form(nullptr, TCheckForm::TBuild::WhenShown);
+    QVERIFY(form.findChildren<QWidget*>().isEmpty());
+    shown(form);
+    QCOMPARE(form.objectName(), QStringLiteral("CheckForm"));
+    QCOMPARE(form.size(), QSize(358, 152));
+    QList<QRect> controls;
+    for (const QWidget* control : form.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        controls << control->geometry();
+    QCOMPARE(controls, atOnceControls);
+    QCOMPARE(form.grab().toImage(), atOnce);
+    CheckCentred(&form);
+    // Modal, as the main window shows it, it closes the same way.
+    form.hide();
+    QTimer::singleShot(0, &form, [&form] { Child<QPushButton>(&form, "BitBtn1")->click(); });
+    QCOMPARE(form.exec(), int(QDialog::Rejected));
 }
 
 void TestDialogs::aboutFormLayout() {

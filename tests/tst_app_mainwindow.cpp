@@ -23,6 +23,7 @@
 #include <QPointer>
 #include <QScopeGuard>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -87,6 +88,7 @@ private slots:
     void refreshReplaysTheSetLayers();
     void formPaintReplaysBothPanels();
     void stepClicksStopAtThePageAndLeaveTheLookAlone();
+    void windowLooksAsTheStyleAloneDrawsIt();
     void gridEntriesSwitchTheGridLayer();
     void languageSwitchRewritesCaptionsAndSwapsTrees();
     void languageSwitchKeepsThePageAndRestartsTheWalkthrough();
@@ -567,6 +569,16 @@ void TestMainWindow::stepClicksStopAtThePageAndLeaveTheLookAlone() {
     QCOMPARE(formPaints.Paints, 0);
     QVERIFY(CountColour(w.Diagram()->LogicalImage(), colours::Silver) > 0); // the grid
 
+    // The step that first makes the list longer than its box paints the rows once: the scroll bar
+    // that arrives with it narrows the column, and that must not paint them all again.
+    for (int i = 12; i <= 16; ++i)
+        clickRow(nodes[static_cast<size_t>(i)]);
+    QVERIFY(!tree->verticalScrollBar()->isVisible());
+    TPaintCounter rowPaints(tree->viewport());
+    clickRow(nodes[17]);
+    QVERIFY(tree->verticalScrollBar()->isVisible());
+    QCOMPARE(rowPaints.Paints, 1);
+
     // The window's own area still paints itself.
     w.Form.update();
     QTRY_VERIFY(formPaints.Paints > 0);
@@ -583,6 +595,78 @@ void TestMainWindow::stepClicksStopAtThePageAndLeaveTheLookAlone() {
     const QPoint page = w.Get("TabSheet2")->mapTo(&w.Form, QPoint(10, 10));
     QCOMPARE(window.pixelColor(page), face);
     QCOMPARE(window.pixelColor(w.Form.width() - 5, w.Form.height() - 5), face);
+}
+
+// Rows as the style draws an item by itself, without a check box.
+class TStyleDrawnRows : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->features &= ~QStyleOptionViewItem::HasCheckIndicator;
+    }
+};
+
+void TestMainWindow::windowLooksAsTheStyleAloneDrawsIt() {
+    // The window drawn by the style alone: the etched group boxes as a style sheet draws them, the
+    // step rows as the style draws items. The program draws both itself, and must match it from the
+    // first frame on, through the first click, the step that makes the list scroll and opens the last
+    // topic, the language switch and the strains page.
+    const auto shots = [](bool styleAlone) {
+        TWindow w;
+        if (styleAlone) {
+            for (const char* name : {"GroupBox1", "GroupBox2", "GroupBox3", "GroupBox4"}) {
+                auto* box = w.Get<QGroupBox>(name);
+                box->setStyle(nullptr);
+                box->setStyleSheet(
+                    QStringLiteral("QGroupBox { border: 2px groove palette(mid); margin-top: 6px; }"
+                                   "QGroupBox::title { subcontrol-origin: margin; left: 8px;"
+                                   " padding: 0px 2px; }"));
+            }
+            for (const char* name : {"TreeView1", "TreeViewUK"}) {
+                auto* tree = w.Get<QTreeWidget>(name);
+                tree->setItemDelegate(new TStyleDrawnRows(tree));
+            }
+        }
+        std::vector<QImage> images;
+        if (!Exposed(w))
+            return images;
+        // The panels are settled too while their page shows.
+        const auto shoot = [&](bool panels = true) {
+            for (int i = 0; i < 3; ++i)
+                QCoreApplication::processEvents();
+            if (panels)
+                w.Settle();
+            images.push_back(w.Form.grab().toImage());
+        };
+        const auto click = [&](QTreeWidget* tree, QTreeWidgetItem* item) {
+            tree->scrollToItem(item);
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
+        };
+        shoot();
+        auto* dutch = w.Get<QTreeWidget>("TreeView1");
+        const std::vector<QTreeWidgetItem*> nodes = PreOrder(dutch);
+        click(dutch, nodes[0]);
+        shoot();
+        for (size_t k = 1; k <= 17; ++k)
+            click(dutch, nodes[k]);
+        shoot();
+        QTest::mouseClick(w.Get("SpeedButton4"), Qt::LeftButton);
+        auto* english = w.Get<QTreeWidget>("TreeViewUK");
+        click(english, PreOrder(english)[0]);
+        shoot();
+        w.Get<QTabWidget>("PageControl1")->setCurrentIndex(1);
+        shoot(false);
+        return images;
+    };
+    const std::vector<QImage> styleAlone = shots(true);
+    const std::vector<QImage> program = shots(false);
+    QCOMPARE(program.size(), size_t(5));
+    QCOMPARE(styleAlone.size(), program.size());
+    for (size_t i = 0; i < program.size(); ++i)
+        QVERIFY2(program[i] == styleAlone[i], qPrintable(QStringLiteral("picture %1").arg(i)));
 }
 
 void TestMainWindow::gridEntriesSwitchTheGridLayer() {

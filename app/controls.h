@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QFont>
+#include <QGroupBox>
+
+namespace mohr {
+
+// The window font: the classic "MS Sans Serif" at 10 pixels, for which close sans fonts stand in.
+QFont WindowFont();
+
+// A classic group box: an etched frame, a 2-pixel groove in the palette's mid colour starting 6 pixels
+// below the top, with the caption on its top line 8 pixels in from the left. Its frame and contents
+// need no font, so building the window measures no text before it is first shown.
+class TGroupBox : public QGroupBox {
+public:
+    explicit TGroupBox(QWidget* parent = nullptr);
+};
+
+// A page of the page control. Pages are built before they are put in the page control, so a page takes
+// the window font itself: its controls never measure text in the application's font first.
+class TTabSheet : public QWidget {
+public:
+    explicit TTabSheet(QWidget* parent = nullptr);
+};
+
+} // namespace mohr
