@@ -223,9 +223,16 @@ QString Native(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-// The folder in which OUTDIR is made or replaced, and its final name.
+// The folder that OUTDIR names, as an absolute path without a trailing separator ("out/" is "out", as
+// shells complete it). A link to a folder stands for that folder: it is the folder that gets replaced.
+QString TargetOf(const QString& outDir) {
+    const QFileInfo info(QDir::cleanPath(QFileInfo(outDir).absoluteFilePath()));
+    return info.isSymLink() && info.isDir() ? info.canonicalFilePath() : info.absoluteFilePath();
+}
+
+// The folder in which OUTDIR is made or replaced.
 QString ParentOf(const QString& outDir) {
-    return QFileInfo(QFileInfo(outDir).absoluteFilePath()).absolutePath();
+    return QFileInfo(TargetOf(outDir)).absolutePath();
 }
 
 } // namespace
@@ -431,7 +438,7 @@ int RunFigureExport(const QStringList& arguments, QTextStream& out, QTextStream&
 
     // Everything is written into a temporary folder beside OUTDIR and moved into place at the end, so
     // OUTDIR never holds a partial set.
-    const QString target = QFileInfo(outDir).absoluteFilePath();
+    const QString target = TargetOf(outDir);
     const QString parent = ParentOf(outDir);
     QTemporaryDir work(QDir(parent).filePath(QStringLiteral(".%1-XXXXXX").arg(QFileInfo(target).fileName())));
     if (!work.isValid()) {

@@ -214,18 +214,21 @@ private:
 
 void TestExport::initTestCase() {
     QVERIFY(scratch_.isValid());
-    // An existing empty folder is accepted and filled in one step.
+    // An existing empty folder is accepted and filled in one step, also when it is named through a link
+    // and with the trailing slash a shell completes it with.
     figures_ = scratch_.filePath("figures");
     QVERIFY(QDir().mkpath(figures_));
-    run_ = RunFiguresProgram({figures_});
+    QVERIFY(QFile::link(figures_, scratch_.filePath("link")));
+    run_ = RunFiguresProgram({scratch_.filePath("link") + QLatin1Char('/')});
     QCOMPARE(run_.Err, QString());
     QCOMPARE(run_.ExitCode, 0);
     // Progress: one line per step and language, then the summary.
     QCOMPARE(run_.Out.count(QLatin1Char('\n')), 2 * 31 + 1);
     QVERIFY(run_.Out.contains("teken de cirkel"));
     QVERIFY(run_.Out.contains("draw the circle"));
-    // Nothing but the finished folder is left beside it.
-    QCOMPARE(EntriesOf(scratch_.path()), QStringList{"figures"});
+    // Nothing but the finished folder (and the link to it) is left beside it.
+    QCOMPARE(EntriesOf(scratch_.path()), (QStringList{"figures", "link"}));
+    QVERIFY(QFileInfo(scratch_.filePath("link")).isSymLink());
 
     for (const bool english : {false, true}) {
         WalkWholeTree(english, walks_[english]);
