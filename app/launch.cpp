@@ -242,10 +242,13 @@ TFontWarmUp::~TFontWarmUp() {
     Join();
 }
 
-void TFontWarmUp::Continue(QList<QFont> fonts) {
+void TFontWarmUp::Continue(const QList<QFont>& fonts) {
+    QStringList descriptions;
+    for (const QFont& font : fonts)
+        descriptions << font.toString();
     {
         const std::lock_guard lock(mutex_);
-        fonts_ = std::move(fonts);
+        fonts_ = std::move(descriptions);
         continued_ = true;
     }
     told_.notify_one();
@@ -263,22 +266,26 @@ void TFontWarmUp::Join() {
 }
 
 void TFontWarmUp::Run() {
-    // fontconfig publishes its configuration atomically: whoever else reads it meanwhile (Qt, a desktop
-    // theme) ends up with the same one.
+    // Nothing of Qt's before Continue: the first thread to use Qt's per-thread data would count as its
+    // main thread. fontconfig publishes its configuration atomically: whoever else reads it meanwhile
+    // (Qt, a desktop theme) ends up with the same one.
     FcInit();
-    QList<QFont> fonts;
+    QStringList descriptions;
     {
         std::unique_lock lock(mutex_);
         told_.wait(lock, [this] { return continued_ || cancelled_; });
         if (!continued_)
             return;
-        fonts = fonts_;
+        descriptions.swap(fonts_);
     }
     // Both fill caches that the main thread reads under Qt's font lock: the font database, and each
     // font's list of fallback fonts. The fonts this thread loads for that stay with it.
     QFontDatabase::families();
-    for (const QFont& font : fonts)
-        QFontMetrics(font).height();
+    for (const QString& description : descriptions) {
+        QFont font{QString()}; // data of its own, not the application font's
+        if (font.fromString(description))
+            QFontMetrics(font).height();
+    }
 }
 
 } // namespace mohr

@@ -58,10 +58,10 @@ private:
 
 // Starts the font system on a second core while the main thread is busy with other work: first the
 // system's font configuration (parsed while the application object connects to the display), then, once
-// the application object exists, Qt's font database and the fallback fonts of the fonts the main window
-// shows first. Qt keeps all of that in caches that every thread shares, under its own lock, so the first
-// text the main window measures finds them ready instead of building them itself. Nothing of the
-// program's own state is touched.
+// the application object exists, Qt's font database and the fallback font lists of the fonts the main
+// window shows first. Those are shared by every thread, under Qt's font lock, so the first text the main
+// window measures finds them ready instead of building them itself; the font engines this thread loads
+// on the way are its own and go with it. Nothing of the program's own state is touched.
 class TFontWarmUp {
 public:
     TFontWarmUp();
@@ -70,8 +70,10 @@ public:
     TFontWarmUp(const TFontWarmUp&) = delete;
     TFontWarmUp& operator=(const TFontWarmUp&) = delete;
 
-    // Once the application object exists: look up the font database and the given fonts.
-    void Continue(QList<QFont> fonts);
+    // Once the application object exists: look up the font database and the given fonts. The thread
+    // works on fonts of its own made from their descriptions: a QFont shares its data with its copies,
+    // which the main thread goes on using.
+    void Continue(const QList<QFont>& fonts);
     // Waits until the thread has ended, after the font configuration only unless Continue came first.
     // Must be called before the application object goes.
     void Join();
@@ -83,7 +85,7 @@ private:
     std::condition_variable told_;
     bool continued_ = false;
     bool cancelled_ = false;
-    QList<QFont> fonts_;
+    QStringList fonts_; // descriptions, QFont::toString()
     std::thread thread_;
 };
 

@@ -5,6 +5,7 @@
 #include "main.h"
 
 #include <QApplication>
+#include <QScopeGuard>
 
 int main(int argc, char* argv[]) {
     if (const std::optional<int> status = mohr::AnswerBeforeStart(argc, argv))
@@ -13,6 +14,8 @@ int main(int argc, char* argv[]) {
     mohr::TPlatformStartGuard platformStart(mohr::ArgumentsOf(argc, argv));
     mohr::TFontWarmUp fonts;
     QApplication application(argc, argv);
+    // The font thread ends before the application object does, on every way out.
+    const auto joinFonts = qScopeGuard([&fonts] { fonts.Join(); });
     platformStart.Release();
     if (const std::optional<int> status = mohr::RefuseLeftoverArguments(argc, argv))
         return *status;
