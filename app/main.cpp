@@ -390,8 +390,11 @@ void TMainForm::PageControl1Change() {
 }
 
 QPoint TMainForm::GridMenuPoint() const {
-    const QRect outer = frameGeometry();
-    return QPoint(outer.left() + ui_->GroupBox3->x() + 100, outer.top() + ui_->GroupBox3->y() + 100);
+    // The outer corner from the frame as the native window knows it, as the placement does: the widget's
+    // own copy of the frame may lag behind when the window manager frames the window late.
+    const QMargins frame = platform_.FrameMargins(this);
+    const QPoint outer = geometry().topLeft() - QPoint(frame.left(), frame.top());
+    return QPoint(outer.x() + ui_->GroupBox3->x() + 100, outer.y() + ui_->GroupBox3->y() + 100);
 }
 
 void TMainForm::PaintBox1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int, int) {

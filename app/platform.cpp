@@ -27,7 +27,7 @@ QRect TPlatform::AvailableGeometry(QWidget* window) {
     return screen ? screen->availableGeometry() : QRect();
 }
 
-QMargins TPlatform::FrameMargins(QWidget* window) {
+QMargins TPlatform::FrameMargins(const QWidget* window) {
     // The native window's own record: the widget's copy of it may lag behind for good when the window
     // manager frames the window late.
     return window && window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();

@@ -25,7 +25,7 @@ public:
     // The part of the window's screen that windows may take (the primary screen before it has one).
     virtual QRect AvailableGeometry(QWidget* window);
     // The frame the window manager put around the window; none while it is not known yet.
-    virtual QMargins FrameMargins(QWidget* window);
+    virtual QMargins FrameMargins(const QWidget* window);
     // Shows the dialog modally and waits until it closes.
     virtual int ExecModal(QDialog* dialog);
     // A modal information box with a single OK button.

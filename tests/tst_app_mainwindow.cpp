@@ -373,6 +373,11 @@ void TestMainWindow::gridMenuOpensOnlyForTheRightButtonOnTheDiagram() {
     QTRY_COMPARE(w.Form.frameGeometry().topLeft(), QPoint(37, 21));
     const QPoint expected = w.Form.frameGeometry().topLeft() + QPoint(389, 100);
     QCOMPARE(w.Form.GridMenuPoint(), expected);
+    // A frame that the widget has not heard of (a window manager that frames the window late): the menu
+    // still opens at the outer corner that the native window knows.
+    w.Platform.Frame = QMargins(4, 23, 4, 4);
+    QCOMPARE(w.Form.GridMenuPoint(), w.Form.geometry().topLeft() - QPoint(4, 23) + QPoint(389, 100));
+    w.Platform.Frame.reset();
 
     // Left and middle presses anywhere on the diagram do nothing.
     for (Qt::MouseButton button : {Qt::LeftButton, Qt::MiddleButton})
@@ -488,7 +493,7 @@ void TestMainWindow::refreshReplaysTheSetLayers() {
     w.Form.setWindowState(Qt::WindowNoState);
     w.Form.repaint();
     QCOMPARE(PixelAt(w.Diagram()->LogicalImage(), 50, 10), colours::Red);
-    // Canvas rule 5 leaves the pen alone and resets brush and font.
+    // The erase before a repaint leaves the pen alone and resets brush and font.
     diagram.Brush.SetStyle(BrushStyle::Clear);
     diagram.Font.Height = 30;
 

@@ -39,7 +39,7 @@ public:
     QRect AvailableGeometry(QWidget* window) override {
         return Desktop ? *Desktop : TPlatform::AvailableGeometry(window);
     }
-    QMargins FrameMargins(QWidget* window) override {
+    QMargins FrameMargins(const QWidget* window) override {
         return Frame ? *Frame : TPlatform::FrameMargins(window);
     }
 };
