@@ -17,7 +17,8 @@ run-deps:
 bench-deps:
 	@scripts/install-deps bench
 
-$(BUILD)/build.ninja:
+# Configuring needs what building needs, installed first even under make -j.
+$(BUILD)/build.ninja: | run-deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 
 build: deps $(BUILD)/build.ninja
