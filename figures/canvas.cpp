@@ -207,7 +207,7 @@ TStroke TCanvas::stroke() const {
     stroke.Width = std::max(1, Pen.Width);
     stroke.Color = Pen.Color;
     // A styled pen wider than one pixel draws solid; the gaps of a styled line take a solid brush's
-    // colour (canvas rule 3), so with a brush of the pen's own colour it is solid as well.
+    // colour, so with a brush of the pen's own colour it is solid as well.
     if (Pen.Width <= 1)
         stroke.Dashes = DashPattern(Pen.Style);
     if (stroke.Dashes && Brush.Style() == BrushStyle::Solid) {
@@ -220,7 +220,8 @@ TStroke TCanvas::stroke() const {
 }
 
 std::optional<Colour> TCanvas::fill() const {
-    // Polygons, ellipses and text boxes are filled with a solid brush only (canvas rules 2 and 4).
+    // Polygons, ellipses and text boxes are filled with a solid brush only; a clear brush leaves them
+    // transparent.
     if (Brush.Style() == BrushStyle::Solid)
         return Brush.Color();
     return std::nullopt;

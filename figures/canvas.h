@@ -51,8 +51,8 @@ struct TPen {
     Colour Color = colours::Black;
 };
 
-// A brush given a colour while it is clear turns solid (canvas rule 1). The save slot's brush obeys
-// the same rule, which is why a clear brush comes back solid after a save and restore.
+// A brush given a colour while it is clear turns solid, as on the classic canvas. The save slot's brush
+// obeys the same rule, which is why a clear brush comes back solid after a save and restore.
 class TBrush {
 public:
     BrushStyle Style() const { return style_; }
@@ -168,7 +168,7 @@ public:
     void Polygon(const std::vector<QPoint>& points);
     void TextOut(int x, int y, const QString& text);
 
-    // Canvas rule 5: paint the whole area white, set the font to the panel font and the brush
+    // The erase before a repaint: paint the whole area white, set the font to the panel font and the brush
     // colour to white (turning a clear brush solid). The pen is kept.
     void EraseForRepaint(const TCanvasFont& panelFont);
 

@@ -20,7 +20,7 @@ struct TPanels {
         figures.CreateSaveSlot();
         panelFont = element.Canvas->Font;
     }
-    // Canvas rule 5 followed by the element panel's paint handler.
+    // The erase before a repaint, followed by the element panel's paint handler.
     void Repaint() {
         element.Image.fill(Qt::white);
         element.Canvas->EraseForRepaint(panelFont);

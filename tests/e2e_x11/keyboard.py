@@ -2,8 +2,8 @@
 
 Drives the real program only through real X key presses (xdotool key) and reads everything through the
 accessibility bus: the key bindings of the commands, the focus, the rows' checked state, and what a
-reader is told after each step (the focus event of the explanation box, or a description change of the
-step's row while the focus stays in the tree). Pixel facts of the panels are read from the screen as in
+reader is told after each step (the focus event of the explanation box, or, while the focus stays in
+the tree, a notification that shows with the explanation as its name). Pixel facts of the panels are read from the screen as in
 the mouse walkthrough, whose checks this shares (walkthrough.py).
 
 In Dutch: one out-of-order step refused and closed by Escape, the whole walkthrough by the arrow keys
