@@ -11,7 +11,7 @@ program=${1:?usage: startup_check.sh PATH/TO/mohrwalk PATH/TO/DESKTOP-ENTRY}
 desktop_entry=${2:?usage: startup_check.sh PATH/TO/mohrwalk PATH/TO/DESKTOP-ENTRY}
 main_title='^KS1150 : Tensorkring$'
 
-for tool in Xvfb xdotool xdpyinfo xprop xwininfo; do
+for tool in Xvfb xdotool xdpyinfo xprop xwininfo dbus-run-session; do
     if ! command -v "$tool" >/dev/null 2>&1; then
         echo "SKIP: $tool is not installed; the end-to-end start-up check needs a real X server"
         exit 77
@@ -70,8 +70,11 @@ stop_server() {
     pids=()
 }
 
+# In a session bus of its own, as on a desktop. Without one, the accessibility bridge's D-Bus library
+# forks to start a bus itself while the program's other threads run, and a forked child of a sanitizer
+# build can wait forever on a lock one of those threads held.
 start_program() {
-    QT_QPA_PLATFORM=xcb "$program" >"$work/program.log" 2>&1 &
+    QT_QPA_PLATFORM=xcb dbus-run-session -- "$program" >"$work/program.log" 2>&1 &
     program_pid=$!
     pids+=("$program_pid")
     started=$SECONDS
