@@ -50,6 +50,14 @@ bool Exposed(TWindow& w) {
     return QTest::qWaitForWindowExposed(&w.Form);
 }
 
+// Shown and active, so that keys reach it.
+bool Active(TWindow& w) {
+    if (!Exposed(w))
+        return false;
+    w.Form.activateWindow();
+    return QTest::qWaitForWindowActive(&w.Form);
+}
+
 // Lets every pending paint run.
 void Settle(TWindow& w) {
     w.Settle();
@@ -867,9 +875,7 @@ void TestMainWindow::languageSwitchKeepsThePageAndRestartsTheWalkthrough() {
 
 void TestMainWindow::explanationBoxAddsLinesAndScrollsToTop() {
     TWindow w;
-    QVERIFY(Exposed(w));
-    w.Form.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w.Form));
+    QVERIFY(Active(w));
     auto* memo = w.Get<QPlainTextEdit>("Memo1");
     auto* tree = w.Get<QTreeWidget>("TreeView1");
 
@@ -940,9 +946,7 @@ void TestMainWindow::treeClickActsOnTheClickedRow() {
 
 void TestMainWindow::panelsTakeTheFocusByTabAndMarkItOnTheBevelOnly() {
     TWindow w;
-    QVERIFY(Exposed(w));
-    w.Form.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w.Form));
+    QVERIFY(Active(w));
     auto* tree = w.Get<QTreeWidget>("TreeView1");
     const std::vector<QTreeWidgetItem*> nodes = PreOrder(tree);
     for (int k = 0; k <= 6; ++k) {
