@@ -343,10 +343,7 @@ void TMainForm::centreOnScreen() {
     const QRect area = platform_.AvailableGeometry(this);
     if (!area.isValid())
         return;
-    // On a desktop smaller than the window the title bar must stay on it, or the window could never be
-    // moved back: the outer top-left never goes above or left of the desktop.
-    const QPoint outerTopLeft(std::max(area.left(), area.x() + (area.width() - OuterWidth) / 2),
-                              std::max(area.top(), area.y() + (area.height() - OuterHeight) / 2));
+    const QPoint outerTopLeft = CentredTopLeft(area, QSize(OuterWidth, OuterHeight));
     // The client area is placed inside the frame as the native window knows it: the widget's own copy
     // of the frame may lag behind, and a window manager may take a frame position for the client's.
     const QMargins frame = platform_.FrameMargins(this);

@@ -18,6 +18,7 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -220,6 +221,11 @@ QIcon WindowIcon() {
     }));
 }
 
+QPoint CentredTopLeft(const QRect& area, QSize outer) {
+    return QPoint(std::max(area.left(), area.x() + (area.width() - outer.width()) / 2),
+                  std::max(area.top(), area.y() + (area.height() - outer.height()) / 2));
+}
+
 void CentreOnDesktop(QWidget* window) {
     QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
@@ -227,10 +233,8 @@ void CentreOnDesktop(QWidget* window) {
     // Before the first showing the frame is not known yet: then the client area is centred.
     const QMargins frame = window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();
     const QSize outer = window->size().grownBy(frame);
-    const QRect desktop = screen->availableGeometry();
-    const QPoint topLeft(desktop.x() + (desktop.width() - outer.width()) / 2,
-                         desktop.y() + (desktop.height() - outer.height()) / 2);
-    window->move(topLeft); // QWidget::move places the frame's outer top-left corner
+    // QWidget::move places the frame's outer top-left corner.
+    window->move(CentredTopLeft(screen->availableGeometry(), outer));
 }
 
 namespace {

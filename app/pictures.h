@@ -4,6 +4,8 @@
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
+#include <QPoint>
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -54,6 +56,11 @@ QIcon WindowIcon();
 // Makes a copy of the picture in which every pixel of the colour of its bottom-left pixel is
 // transparent.
 QImage WithTransparentBottomLeft(const QImage& picture);
+
+// The outer top-left corner that centres a window of the given outer size in the area. On a desktop
+// smaller than the window the title bar must stay on it, or the window could never be moved back: the
+// corner never goes above or left of the area.
+QPoint CentredTopLeft(const QRect& area, QSize outer);
 
 // Places a top-level window so that its outer frame is centred on the available desktop of its
 // screen (the primary screen when it has none yet).
