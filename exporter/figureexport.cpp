@@ -1,5 +1,7 @@
 #include "exporter/figureexport.h"
 #include "exporter/handout.h"
+#include "exporter/interrupts.h"
+#include "exporter/outputfolder.h"
 
 #include "app/main.h"
 #include "app/paintbox.h"
@@ -12,19 +14,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QSaveFile>
 #include <QSvgGenerator>
-#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTreeWidget>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace mohr {
@@ -215,52 +217,11 @@ QString WalkThroughSteps(TStepLanguage language, const std::function<void(const 
 
 namespace {
 
-bool IsEmptyFolder(const QString& path) {
-    return QDir(path).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-}
-
 QString Native(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-// The folder that OUTDIR names, as an absolute path without a trailing separator ("out/" is "out", as
-// shells complete it). A link to a folder stands for that folder: it is the folder that gets replaced.
-QString TargetOf(const QString& outDir) {
-    const QFileInfo info(QDir::cleanPath(QFileInfo(outDir).absoluteFilePath()));
-    return info.isSymLink() && info.isDir() ? info.canonicalFilePath() : info.absoluteFilePath();
-}
-
-// The folder in which OUTDIR is made or replaced.
-QString ParentOf(const QString& outDir) {
-    return QFileInfo(TargetOf(outDir)).absolutePath();
-}
-
 } // namespace
-
-QString OutputFolderProblem(const QString& outDir) {
-    if (outDir.isEmpty())
-        return QStringLiteral("The output folder name is empty.");
-    const QFileInfo info(outDir);
-    if (info.exists() || info.isSymLink()) {
-        if (!info.isDir())
-            return QStringLiteral("%1 is not a folder.").arg(Native(outDir));
-        if (!IsEmptyFolder(outDir))
-            return QStringLiteral(
-                       "The folder %1 is not empty; give a new or empty folder, so that nothing is "
-                       "overwritten.")
-                .arg(Native(outDir));
-        if (::access(QFile::encodeName(outDir).constData(), W_OK | X_OK) != 0)
-            return QStringLiteral("The folder %1 is not writable.").arg(Native(outDir));
-    }
-    const QFileInfo parent(ParentOf(outDir));
-    if (!parent.isDir())
-        return QStringLiteral("The folder %1, in which %2 would be made, does not exist.")
-            .arg(Native(parent.filePath()), Native(outDir));
-    if (::access(QFile::encodeName(parent.filePath()).constData(), W_OK | X_OK) != 0)
-        return QStringLiteral("The folder %1 is not writable, so %2 cannot be written there.")
-            .arg(Native(parent.filePath()), Native(outDir));
-    return {};
-}
 
 namespace {
 
@@ -301,20 +262,20 @@ QString HandoutName(const TLanguage& language) {
     return QStringLiteral("handout-%1.pdf").arg(language.Code);
 }
 
-bool WriteFile(const QString& path, const QByteArray& bytes) {
+// Empty, or the system's reason why the file could not be written.
+QString WriteFile(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(bytes);
-    return file.commit();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return file.errorString();
+    return {};
 }
 
-bool WritePng(const QString& path, const QImage& image) {
+QString WritePng(const QString& path, const QImage& image) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, "PNG"))
-        return false;
+        return QStringLiteral("the picture could not be encoded");
     buffer.close();
     return WriteFile(path, bytes);
 }
@@ -382,14 +343,6 @@ QByteArray IndexPage(const std::vector<std::pair<TLanguage, std::vector<TIndexEn
     return html.toUtf8();
 }
 
-// The mode a new folder gets from the user's umask, for the finished output folder (the temporary
-// folder is private while it is being written).
-mode_t NewFolderMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0777 & ~mask;
-}
-
 QString Usage() {
     return QStringLiteral("Usage: mohrwalk-figures OUTDIR\n"
                           "       mohrwalk-figures --help | --version\n");
@@ -397,78 +350,107 @@ QString Usage() {
 
 } // namespace
 
+namespace {
+
+// The help and version texts are the whole point of those calls: output that could not be written is a
+// failure, and is said so.
+int Answer(const QString& text, QTextStream& out, QTextStream& err) {
+    out << text;
+    out.flush();
+    if (out.status() == QTextStream::Ok && std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return 0;
+    err << "mohrwalk-figures: Could not write to the standard output: " << SystemReason(errno) << ".\n";
+    err.flush();
+    return 1;
+}
+
+// Labels drawn without a font are boxes: an export without one would succeed with nothing readable.
+QString FontProblem() {
+    const QFont font;
+    if (QFontDatabase::families().isEmpty() || !QFontMetrics(font).inFont(QLatin1Char('S')))
+        return QStringLiteral("No usable font is installed, so every label would be drawn as boxes; install "
+                              "fonts-liberation2 or fonts-dejavu-core (and check FONTCONFIG_FILE).");
+    return {};
+}
+
+} // namespace
+
 int RunFigureExport(const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    // Options are refused before anything else, so that none is ever taken for a folder name.
+    // Options are refused before anything else, so that none is ever taken for a folder name; after
+    // "--" every argument is a folder name, also one that begins with "-".
+    QStringList folders;
+    bool options = true;
     for (const QString& argument : arguments) {
-        if (argument == QLatin1String("--help")) {
-            out << Usage()
-                << "\n"
-                   "Writes both panels after every step of the walkthrough, in Dutch and in\n"
-                   "English, into the new or empty folder OUTDIR: each as PNG (at 1x and 2x) and\n"
-                   "as a vector drawing (SVG); a printable handout per language (handout-nl.pdf,\n"
-                   "handout-en.pdf: A4, one page per step); and an index page (index.html).\n"
-                   "\n"
-                   "  --help     show this text and exit\n"
-                   "  --version  show the version and exit\n";
-            out.flush();
-            return 0;
+        if (options && argument == QLatin1String("--")) {
+            options = false;
+            continue;
         }
-        if (argument == QLatin1String("--version")) {
-            out << "mohrwalk-figures " << MOHRWALK_VERSION << "\n";
-            out.flush();
-            return 0;
-        }
-        if (argument.startsWith(QLatin1Char('-'))) {
+        if (options && argument == QLatin1String("--help"))
+            return Answer(
+                Usage() + QStringLiteral(
+                              "\n"
+                              "Writes both panels after every step of the walkthrough, in Dutch and in\n"
+                              "English, into the new or empty folder OUTDIR: each as PNG (at 1x and 2x) and\n"
+                              "as a vector drawing (SVG); a printable handout per language (handout-nl.pdf,\n"
+                              "handout-en.pdf: A4, one page per step); and an index page (index.html).\n"
+                              "\n"
+                              "  --help     show this text and exit\n"
+                              "  --version  show the version and exit\n"
+                              "  --         end of options: the next argument is OUTDIR, even if it\n"
+                              "             begins with \"-\"\n"),
+                out, err);
+        if (options && argument == QLatin1String("--version"))
+            return Answer(QStringLiteral("mohrwalk-figures " MOHRWALK_VERSION "\n"), out, err);
+        if (options && argument.startsWith(QLatin1Char('-'))) {
             err << "mohrwalk-figures: unknown option " << argument << "\n" << Usage();
             err.flush();
             return 2;
         }
+        folders << argument;
     }
-    if (arguments.size() != 1) {
+    if (folders.size() != 1) {
         err << Usage();
         err.flush();
         return 2;
     }
-    const QString outDir = arguments[0];
-    if (const QString problem = OutputFolderProblem(outDir); !problem.isEmpty()) {
+    const QString outDir = folders[0];
+    const auto refuse = [&](const QString& problem) {
         err << "mohrwalk-figures: " << problem << "\n";
         err.flush();
         return 1;
-    }
+    };
+    if (const QString problem = OutputFolderProblem(outDir); !problem.isEmpty())
+        return refuse(problem);
+    if (const QString problem = FontProblem(); !problem.isEmpty())
+        return refuse(problem);
 
-    // Everything is written into a temporary folder beside OUTDIR and moved into place at the end, so
-    // OUTDIR never holds a partial set.
-    const QString target = TargetOf(outDir);
-    const QString parent = ParentOf(outDir);
-    QTemporaryDir work(QDir(parent).filePath(QStringLiteral(".%1-XXXXXX").arg(QFileInfo(target).fileName())));
-    if (!work.isValid()) {
-        err << "mohrwalk-figures: The folder " << Native(parent) << " is not writable, so " << Native(outDir)
-            << " cannot be written there.\n";
-        err.flush();
-        return 1;
-    }
-    const QDir folder(work.path());
+    TOutputFolder output;
+    if (const QString problem = output.Open(outDir); !problem.isEmpty())
+        return refuse(problem);
+    const QDir folder(output.WorkPath());
 
     std::vector<std::pair<TLanguage, std::vector<TIndexEntry>>> walks;
     QSize elementSize;
     QSize diagramSize;
     int files = 0;
     QString failure;
-    const auto written = [&](const QString& path, bool ok) {
-        if (!ok && failure.isEmpty())
-            failure = QStringLiteral("Could not write %1.").arg(Native(path));
-        files += ok ? 1 : 0;
+    // A failure names the file as it would stand in OUTDIR, with the system's reason.
+    const auto written = [&](const QString& path, const QString& problem) {
+        if (!problem.isEmpty() && failure.isEmpty())
+            failure = QStringLiteral("Could not write %1: %2.")
+                          .arg(Native(QDir(outDir).filePath(folder.relativeFilePath(path))), problem);
+        files += problem.isEmpty() ? 1 : 0;
     };
     for (const TLanguage& language : Languages()) {
         if (!folder.mkpath(language.Code)) {
-            failure =
-                QStringLiteral("Could not make the folder %1.").arg(Native(folder.filePath(language.Code)));
+            failure = QStringLiteral("Could not make the folder %1: %2.")
+                          .arg(Native(QDir(outDir).filePath(language.Code)), SystemReason(errno));
             break;
         }
         std::vector<TIndexEntry> steps;
         THandout handout(language.HandoutTitle, language.PageOf);
         const QString walkProblem = WalkThroughSteps(language.Language, [&](const TStepFigures& step) {
-            if (!failure.isEmpty())
+            if (!failure.isEmpty() || InterruptSignal() != 0)
                 return;
             out << language.Code << " " << QStringLiteral("%1/%2").arg(step.Index + 1, 2).arg(step.StepCount)
                 << "  " << step.Text << "\n";
@@ -485,37 +467,38 @@ int RunFigureExport(const QStringList& arguments, QTextStream& out, QTextStream&
                 written(base + QLatin1String(suffix), WriteFile(base + QLatin1String(suffix), *svg));
             handout.AddPage(step);
             steps.push_back({step.Index, step.Level, step.Text, step.Explanation});
+            HoldForTest(step.Index + 1);
         });
         if (failure.isEmpty() && !walkProblem.isEmpty())
             failure = walkProblem;
-        if (failure.isEmpty()) {
+        if (failure.isEmpty() && InterruptSignal() == 0) {
             const QByteArray pdf = handout.Finish();
             const QString path = folder.filePath(HandoutName(language));
-            written(path, !pdf.isEmpty() && WriteFile(path, pdf));
+            written(path,
+                    pdf.isEmpty() ? QStringLiteral("the document could not be made") : WriteFile(path, pdf));
         }
-        if (!failure.isEmpty())
+        if (!failure.isEmpty() || InterruptSignal() != 0)
             break;
         walks.emplace_back(language, std::move(steps));
     }
-    if (failure.isEmpty()) {
+    if (failure.isEmpty() && InterruptSignal() == 0) {
         const QString path = folder.filePath(QStringLiteral("index.html"));
         written(path, WriteFile(path, IndexPage(walks, elementSize, diagramSize)));
     }
     if (failure.isEmpty()) {
-        ::chmod(QFile::encodeName(work.path()).constData(), NewFolderMode());
-        // rename() replaces an empty folder in one step and refuses one that filled up meanwhile.
-        if (::rename(QFile::encodeName(work.path()).constData(), QFile::encodeName(target).constData()) == 0)
-            work.setAutoRemove(false);
-        else if (errno == ENOTEMPTY || errno == EEXIST)
-            failure =
-                QStringLiteral("The folder %1 is not empty; give a new or empty folder, so that nothing is "
-                               "overwritten.")
-                    .arg(Native(outDir));
-        else
-            failure = QStringLiteral("Could not move the figures into %1: %2.")
-                          .arg(Native(outDir), QString::fromLocal8Bit(std::strerror(errno)));
+        // Once the figures are moved into place, they are the result: a late signal waits until then.
+        const TInterruptsHeld held;
+        if (InterruptSignal() == 0)
+            failure = output.Commit();
+    }
+    if (const int signal = InterruptSignal(); signal != 0 && failure.isEmpty() && !output.Committed()) {
+        output.Discard();
+        err << "mohrwalk-figures: Interrupted (" << InterruptName(signal) << "); nothing was written.\n";
+        err.flush();
+        return InterruptStatus(signal);
     }
     if (!failure.isEmpty()) {
+        output.Discard();
         err << "mohrwalk-figures: " << failure << " Nothing was written.\n";
         err.flush();
         return 1;

@@ -75,9 +75,6 @@ struct TStepFigures {
 // a sentence saying why the walk could not be completed.
 QString WalkThroughSteps(TStepLanguage language, const std::function<void(const TStepFigures&)>& sink);
 
-// Empty when the figures can be written to `outDir`, otherwise one sentence saying why not.
-QString OutputFolderProblem(const QString& outDir);
-
 // The whole program `mohrwalk-figures OUTDIR`: progress goes to `out`, a refusal or failure to `err`.
 // Returns the process exit code.
 int RunFigureExport(const QStringList& arguments, QTextStream& out, QTextStream& err);

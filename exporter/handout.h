@@ -36,4 +36,8 @@ private:
     bool failed_ = false;
 };
 
+// Dates the document with SOURCE_DATE_EPOCH (seconds since 1970, UTC) when that is set, for builds that
+// must give the same bytes every time.
+void StampSourceDate(QByteArray& pdf);
+
 } // namespace mohr
