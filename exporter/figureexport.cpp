@@ -171,7 +171,7 @@ QString WalkThroughSteps(TStepLanguage language, const std::function<void(const 
         else
             form.TreeView1Click();
         if (!platform.Refusal.isEmpty())
-            return QStringLiteral("Step %1 was refused: %2").arg(index).arg(platform.Refusal);
+            return QStringLiteral("Step %1 was refused: %2").arg(index + 1).arg(platform.Refusal);
         Settle(*elementBox, *diagramBox);
 
         TStepFigures step;
@@ -203,11 +203,11 @@ QString WalkThroughSteps(TStepLanguage language, const std::function<void(const 
             DrawPanels(state, &element, &diagram);
         }
         step.ElementSvg =
-            PanelSvg(state, true, panelTitle.arg(QStringLiteral("Element")).arg(index).arg(step.Text));
+            PanelSvg(state, true, panelTitle.arg(QStringLiteral("Element")).arg(index + 1).arg(step.Text));
         step.DiagramSvg =
             PanelSvg(state, false,
                      panelTitle.arg(english ? QStringLiteral("Mohr circle") : QStringLiteral("Tensorkring"))
-                         .arg(index)
+                         .arg(index + 1)
                          .arg(step.Text));
         sink(step);
     }
@@ -329,7 +329,7 @@ QByteArray IndexPage(const std::vector<std::pair<TLanguage, std::vector<TIndexEn
              << "<tr><th>#</th><th>" << Html(language.StepHeading) << "</th><th>Element</th><th>"
              << Html(language.DiagramHeading) << "</th></tr>\n";
         for (const TIndexEntry& step : steps) {
-            page << "<tr><td>" << step.Index << "</td><td class=\"step level" << step.Level
+            page << "<tr><td>" << step.Index + 1 << "</td><td class=\"step level" << step.Level
                  << "\"><div class=\"name\">" << Html(step.Text) << "</div><p class=\"explanation\">"
                  << Html(step.Explanation) << "</p></td>"
                  << PanelCell(language.Code, step.Index, QStringLiteral("element"), elementSize, step.Text)

@@ -472,6 +472,10 @@ void TestExport::indexShowsEveryStepInOrder() {
 
     const QString index = QString::fromUtf8(ReadAll(QDir(figures_).filePath("index.html")));
     QVERIFY(!index.contains(StepMark));
+    // Steps are counted 1 to 31, as the handouts and the progress lines count them.
+    QCOMPARE(index.count(QStringLiteral("<tr><td>1</td>")), 2);
+    QCOMPARE(index.count(QStringLiteral("<tr><td>31</td>")), 2);
+    QVERIFY(!index.contains(QStringLiteral("<tr><td>0</td>")));
     for (const char* handout : {"href=\"handout-nl.pdf\"", "href=\"handout-en.pdf\""})
         QVERIFY2(index.contains(QLatin1String(handout)), handout);
     // Some steps of each tree, with their explanation beside the pictures of their own node, in tree
