@@ -180,13 +180,18 @@ void ExposeStepRows(QTreeWidget* tree) {
 void AnnounceExplanation(QTreeWidget* tree, const QString& explanation) {
     if (!tree || tree->window()->focusWidget() != tree || explanation.isEmpty())
         return;
-    QWidget* window = tree->window();
+    Announce(tree->window(), explanation);
+}
+
+void Announce(QWidget* window, const QString& text) {
+    if (!window || text.isEmpty())
+        return;
     auto* announcer = window->findChild<TAnnouncer*>(QStringLiteral("Announcer"), Qt::FindDirectChildrenOnly);
     if (!announcer)
         announcer = new TAnnouncer(window);
     // Shown again, it tells the readers its new text.
     announcer->hide();
-    announcer->setAccessibleName(explanation);
+    announcer->setAccessibleName(text);
     announcer->show();
 }
 
