@@ -15,6 +15,10 @@ namespace mohr {
 // it, as round a focused drawing panel: a read-only box shows no caret.
 void MarkFocusWithFrame(QPlainTextEdit* memo);
 
+// The keyboard focus on the widget (a step tree's current row, a page tab) is marked by a solid
+// two-pixel ring of at least 3 : 1 against its ground, in light and dark themes alike.
+void DrawStrongFocus(QWidget* widget);
+
 // Escape and Shift+Tab in the explanation box go straight back to the step tree shown (`tree()`), onto
 // the row after its current one: after a step that moved the focus there, the next step is one key away.
 void BackToTheTreeByKey(QPlainTextEdit* memo, std::function<QTreeWidget*()> tree);

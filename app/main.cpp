@@ -257,6 +257,9 @@ void TMainForm::buildKeys() {
     }
     DescribeByText(ui_->Memo1);
     MarkFocusWithFrame(ui_->Memo1);
+    for (QWidget* widget : {static_cast<QWidget*>(ui_->TreeView1), static_cast<QWidget*>(ui_->TreeViewUK),
+                            static_cast<QWidget*>(ui_->PageControl1->tabBar())})
+        DrawStrongFocus(widget);
     BackToTheTreeByKey(ui_->Memo1, [this] { return visibleTree(); });
 }
 

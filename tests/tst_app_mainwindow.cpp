@@ -32,6 +32,7 @@
 #include <QTreeWidget>
 #include <QWindowStateChangeEvent>
 
+#include <cmath>
 #include <memory>
 #include <set>
 #include <vector>
@@ -112,6 +113,7 @@ private slots:
     void keysAloneWalkTheStepsWithTheFocusInSight();
     void commandsAreAnnouncedAndTheSwitchStartsAtTheFirstRow();
     void keysCanBeDiscovered();
+    void focusOfRowAndTabStandsOut();
 };
 
 void TestMainWindow::controlsStandWhereTheLayoutPutsThem_data() {
@@ -1281,6 +1283,61 @@ void TestMainWindow::keysCanBeDiscovered() {
         QVERIFY(all.contains(english ? QStringLiteral("restart") : QStringLiteral("start opnieuw")));
         QTest::keyClick(overview, Qt::Key_Escape);
         QTRY_VERIFY(!overview->isVisible());
+    }
+}
+
+namespace {
+
+// How many pixels of a control change between its look without and with the keyboard focus by at least
+// 3 : 1: the focus indicator that a keyboard user can see.
+int StrongFocusPixels(const QImage& without, const QImage& with) {
+    const auto luminance = [](QColor c) {
+        const auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    int strong = 0;
+    for (int y = 0; y < with.height(); ++y)
+        for (int x = 0; x < with.width(); ++x) {
+            const double a = luminance(with.pixelColor(x, y)), b = luminance(without.pixelColor(x, y));
+            if ((std::max(a, b) + 0.05) / (std::min(a, b) + 0.05) >= 3.0)
+                ++strong;
+        }
+    return strong;
+}
+
+} // namespace
+
+void TestMainWindow::focusOfRowAndTabStandsOut() {
+    // The current row of the tree and the focused page tab, in a light and in a dark theme: their focus
+    // mark changes at least a ring of pixels round them by 3 : 1 or more.
+    for (const bool dark : {false, true}) {
+        QGuiApplication::setPalette(dark ? mohr::test::DarkPalette() : QPalette());
+        const auto restore = qScopeGuard([] { QGuiApplication::setPalette(QPalette()); });
+        TWindow w;
+        QVERIFY(Active(w));
+        auto* tree = w.Get<QTreeWidget>("TreeView1");
+        auto* tabs = w.Get<QTabWidget>("PageControl1")->tabBar();
+        w.Diagram()->setFocus(Qt::TabFocusReason);
+        const QImage treeBefore = tree->viewport()->grab().toImage();
+        const QImage tabsBefore = tabs->grab().toImage();
+        // Tabbed into, as a keyboard user comes: the first row is current, not yet taken or selected.
+        tree->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(tree->currentItem());
+        const QRect row = tree->visualItemRect(tree->currentItem());
+        const int treeStrong = StrongFocusPixels(treeBefore, tree->viewport()->grab().toImage());
+        QVERIFY2(
+            treeStrong >= 2 * row.width(),
+            qPrintable(
+                QStringLiteral("%1 theme, row: %2 pixels").arg(dark ? "dark" : "light").arg(treeStrong)));
+        QTest::keyClick(tree, Qt::Key_Backtab, Qt::ShiftModifier);
+        QTRY_VERIFY(tabs->hasFocus());
+        const QRect tab = tabs->tabRect(tabs->currentIndex());
+        const int tabStrong = StrongFocusPixels(tabsBefore, tabs->grab().toImage());
+        QVERIFY2(tabStrong >= tab.height(),
+                 qPrintable(
+                     QStringLiteral("%1 theme, tab: %2 pixels").arg(dark ? "dark" : "light").arg(tabStrong)));
     }
 }
 
