@@ -69,6 +69,8 @@ class Reader:
 
     def heard(self, event):
         try:
+            # A reader asks where each object that spoke stands among its parent's children.
+            event.source.get_index_in_parent()
             self.events.append((event.type, event.detail1, event.source.get_role_name(),
                                 event.source.get_name(), event.source))
         except GLib.Error:
