@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProxyStyle>
 #include <QStyleFactory>
 #include <QStyleOptionFocusRect>
@@ -28,30 +29,31 @@ namespace {
 
 class TFocusFrame : public QObject {
 public:
-    explicit TFocusFrame(QPlainTextEdit* memo) : QObject(memo), memo_(memo) {
+    // Held as plain widgets: the filter still sees events while the box is being destroyed, when it is
+    // no longer a text box.
+    explicit TFocusFrame(QPlainTextEdit* memo) : QObject(memo), memo_(memo), viewport_(memo->viewport()) {
         memo->installEventFilter(this);
-        memo->viewport()->installEventFilter(this);
+        viewport_->installEventFilter(this);
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == memo_) {
-            if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
-                memo_->viewport()->update();
+            if ((event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) && viewport_)
+                viewport_->update();
             return false;
         }
-        QWidget* viewport = memo_->viewport();
-        if (watched != viewport || event->type() != QEvent::Paint || painting_ || !memo_->hasFocus())
+        if (watched != viewport_ || event->type() != QEvent::Paint || painting_ || !memo_->hasFocus())
             return false;
         // The box paints its text first; the mark goes round the edge of the page, inside the margin
         // that keeps the text off it, so that no letter is ever covered.
         painting_ = true;
-        QCoreApplication::sendEvent(viewport, event);
+        QCoreApplication::sendEvent(viewport_, event);
         painting_ = false;
-        QPainter painter(viewport);
+        QPainter painter(viewport_);
         painter.setPen(Qt::NoPen);
         painter.setBrush(memo_->palette().color(QPalette::Active, QPalette::Highlight));
-        const QRect r = viewport->rect();
+        const QRect r = viewport_->rect();
         painter.drawRect(0, 0, r.width(), 2);
         painter.drawRect(0, r.height() - 2, r.width(), 2);
         painter.drawRect(0, 0, 2, r.height());
@@ -60,7 +62,8 @@ protected:
     }
 
 private:
-    QPlainTextEdit* memo_;
+    QWidget* memo_;
+    QPointer<QWidget> viewport_;
     bool painting_ = false;
 };
 
@@ -93,7 +96,7 @@ protected:
     }
 
 private:
-    QPlainTextEdit* memo_;
+    QWidget* memo_; // a plain widget: the filter sees events while the box is being destroyed
     std::function<QTreeWidget*()> tree_;
 };
 

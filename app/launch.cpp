@@ -267,8 +267,8 @@ std::optional<int> TPlatformStartGuard::RefuseWithoutScreen() {
     if (!screen) {
         const QByteArray platform = QGuiApplication::platformName().toUtf8();
         reason = "Qt's platform plugin " + Quoted(platform) + " found no screen";
-    } else if (screen->geometry().width() <= 0 || screen->geometry().height() <= 0 ||
-               !(screen->devicePixelRatio() > 0)) {
+    } else if (!(screen->devicePixelRatio() > 0) || screen->geometry().isEmpty()) {
+        // Compared, not measured: a scale factor of zero gives a geometry whose width overflows.
         reason = "the screen Qt reports has no usable size";
         if (const QByteArray factor = qgetenv("QT_SCALE_FACTOR"); !factor.isEmpty())
             reason += " (QT_SCALE_FACTOR is " + Quoted(factor) + ")";
