@@ -1,6 +1,6 @@
 #pragma once
 
-#include "exporter/figureexport.h"
+#include "exporter/walk.h"
 
 #include <QBuffer>
 #include <QByteArray>
