@@ -4,6 +4,7 @@
 // written, and the packaged 32 px icon is the program's window icon.
 #include "appwindow.h"
 #include "exporter/figureexport.h"
+#include "exporter/webdata.h"
 #include "pictures.h"
 #include "steptable.h"
 #include "testsupport.h"
@@ -204,6 +205,7 @@ private slots:
     void optionsAreAnsweredOrRefusedAndWriteNothing();
     void refusesFoldersItMustNotWriteTo();
     void packagedIconIsTheProgramIcon();
+    void webDataComesFromTheProgram();
 
 private:
     QTemporaryDir scratch_;
@@ -542,6 +544,20 @@ void TestExport::packagedIconIsTheProgramIcon() {
                 continue;
             QVERIFY2(a == b, qPrintable(QStringLiteral("pixel (%1, %2)").arg(x).arg(y)));
         }
+}
+
+void TestExport::webDataComesFromTheProgram() {
+    QJsonObject data;
+    QJsonObject figures;
+    QCOMPARE(CollectWebData(data, figures), QString());
+    if (const QByteArray folder = qgetenv("MOHRWALK_WEBDATA_DUMP"); !folder.isEmpty()) {
+        QFile dataFile(QString::fromLocal8Bit(folder) + QStringLiteral("/data.js"));
+        QVERIFY(dataFile.open(QIODevice::WriteOnly));
+        dataFile.write(WebDataScript("MOHRWALK_DATA", data));
+        QFile figuresFile(QString::fromLocal8Bit(folder) + QStringLiteral("/figures.js"));
+        QVERIFY(figuresFile.open(QIODevice::WriteOnly));
+        figuresFile.write(WebDataScript("MOHRWALK_FIGURES", figures));
+    }
 }
 
 QTEST_MAIN(TestExport)
