@@ -1,8 +1,10 @@
 #include "exporter/webdata.h"
 #include "exporter/walk.h"
+#include "exporter/webfigures.h"
 
 #include "app/about.h"
 #include "app/main.h"
+#include "app/paintbox.h"
 #include "figures/describe.h"
 #include "walkthrough/explanations.h"
 #include "walkthrough/progression.h"
@@ -475,8 +477,40 @@ QString CollectWebData(QJsonObject& data, QJsonObject& figures) {
         QJsonObject{{Element, QJsonArray{elementBox->width(), elementBox->height()}},
                     {Diagram, QJsonArray{diagramBox->width(), diagramBox->height()}}};
     figures[QStringLiteral("ops")] = ops;
+
+    // Every operation a step or a replay can run; a replay draws the element with the options of the moment.
+    QStringList operations;
+    for (const auto& [operation, layer] : sets)
+        operations.append(operation);
+    for (const QJsonValue& entry : std::as_const(elementReplay))
+        for (const char* option : {"1", "0"}) {
+            const QString op =
+                entry.toArray()[1].toString().replace(QLatin1String("{options}"), QLatin1String(option));
+            if (!operations.contains(op))
+                operations.append(op);
+        }
+    auto* elementPanel = form.findChild<TPaintBox*>(Element);
+    auto* diagramPanel = form.findChild<TPaintBox*>(Diagram);
+    if (!elementPanel || !diagramPanel)
+        return QStringLiteral("The main window's drawing panels are not the program's panels.");
+    // The panels as the walk found them after loading, before any step.
+    form.ResetWalkthrough();
+    const TCanvas& e = elementPanel->Canvas();
+    const TCanvas& d = diagramPanel->Canvas();
+    const TWebPanels panels{elementBox->size(),
+                            diagramBox->size(),
+                            e.Pen,
+                            d.Pen,
+                            e.Brush,
+                            d.Brush,
+                            e.Font,
+                            d.Font,
+                            e.PenPos(),
+                            d.PenPos(),
+                            elementPanel->PanelFont(),
+                            diagramPanel->PanelFont()};
     form.hide();
-    return {};
+    return CollectWebFigures(panels, operations, figures);
 }
 
 QByteArray WebDataScript(const char* variable, const QJsonObject& object) {
