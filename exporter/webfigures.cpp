@@ -11,6 +11,7 @@
 #include <QXmlStreamReader>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 #include <vector>
@@ -125,8 +126,15 @@ void Run(TFigures& figures, const QString& op) {
 QJsonValue ReadElement(QXmlStreamReader& reader) {
     QJsonArray element{reader.name().toString()};
     QJsonObject attributes;
-    for (const QXmlStreamAttribute& attribute : reader.attributes())
-        attributes[attribute.qualifiedName().toString()] = attribute.value().toString();
+    for (const QXmlStreamAttribute& attribute : reader.attributes()) {
+        const QString name = attribute.qualifiedName().toString();
+        const QString value = attribute.value().toString();
+        // What SVG does anyway when it is left out.
+        if ((name == QLatin1String("vector-effect") && value == QLatin1String("none")) ||
+            (name == QLatin1String("transform") && value == QLatin1String("matrix(1,0,0,1,0,0)")))
+            continue;
+        attributes[name] = value;
+    }
     element.append(attributes);
     while (reader.readNextStartElement() || reader.tokenType() == QXmlStreamReader::Characters) {
         if (reader.tokenType() == QXmlStreamReader::Characters) {
@@ -289,6 +297,29 @@ QString CollectWebFigures(const TWebPanels& panels, const QStringList& operation
             }
         }
     }
+
+    // Attribute sets repeat across fragments: each element names its set by number.
+    QJsonArray attributeSets;
+    QHash<QString, int> attributeIndex;
+    const std::function<QJsonValue(const QJsonValue&)> share = [&](const QJsonValue& value) -> QJsonValue {
+        if (!value.isArray())
+            return value;
+        QJsonArray element = value.toArray();
+        const QJsonObject attributes = element[1].toObject();
+        const QString key = QString::fromUtf8(QJsonDocument(attributes).toJson(QJsonDocument::Compact));
+        auto found = attributeIndex.constFind(key);
+        if (found == attributeIndex.cend()) {
+            found = attributeIndex.insert(key, int(attributeSets.size()));
+            attributeSets.append(attributes);
+        }
+        element[1] = *found;
+        for (qsizetype i = 2; i < element.size(); ++i)
+            element[i] = share(element[i]);
+        return element;
+    };
+    for (qsizetype i = 0; i < fragments.size(); ++i)
+        fragments[i] = share(fragments[i]);
+    figures[QStringLiteral("attrs")] = attributeSets;
 
     for (const QString& op : operations) {
         QJsonObject entry = ops.value(op).toObject();
