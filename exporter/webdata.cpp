@@ -354,11 +354,14 @@ QJsonObject DialogTexts(QWidget& dialog) {
 
 } // namespace
 
-QString CollectWebData(QJsonObject& data, QJsonObject& figures) {
+QString CollectWebData(QJsonObject& data, QJsonObject& figures,
+                       const std::function<void(QWidget&)>& prepare) {
     TQuietPlatform platform;
     TMainForm form(&platform);
     form.show();
     QApplication::processEvents();
+    if (prepare)
+        prepare(form);
     auto* dutchTree = form.findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
     auto* englishTree = form.findChild<QTreeWidget*>(QStringLiteral("TreeViewUK"));
     auto* elementBox = form.findChild<QWidget*>(Element);
