@@ -59,7 +59,9 @@ QByteArray IndexPage(const std::vector<std::pair<TLanguage, std::vector<TIndexEn
          << "<h1>The figures of the walkthrough</h1>\n"
          << "<p>Both panels after every step, in the order of the steps, beside the step's explanation. "
          << "Each picture links to its vector drawing (SVG); the PNG files come at normal and at double "
-         << "resolution (@2x).</p>\n";
+         << "resolution (@2x).</p>\n"
+         << "<p>The walkthrough itself, to take step by step in any browser (also opened from disk): "
+         << "<a href=\"web/index.html\">web/index.html</a>.</p>\n";
     page << "<p>Handouts to print, A4, one page per step (PDF):";
     const char* separator = " ";
     for (const auto& [language, steps] : walks) {
@@ -77,7 +79,8 @@ QByteArray IndexPage(const std::vector<std::pair<TLanguage, std::vector<TIndexEn
              << "<tr><th>#</th><th>" << Html(language.StepHeading) << "</th><th>Element</th><th>"
              << Html(language.DiagramHeading) << "</th></tr>\n";
         for (const TIndexEntry& step : steps) {
-            page << "<tr><td>" << step.Index << "</td><td class=\"step level" << step.Level
+            // People count the steps from 1, as the handouts and the console do.
+            page << "<tr><td>" << step.Index + 1 << "</td><td class=\"step level" << step.Level
                  << "\"><div class=\"name\">" << Html(step.Text) << "</div><p class=\"explanation\">"
                  << Html(step.Explanation) << "</p></td>"
                  << PanelCell(language.Code, step.Index, QStringLiteral("element"), elementSize, step.Text)

@@ -141,7 +141,7 @@ QString WalkThroughSteps(TStepLanguage language, const std::function<void(const 
         else
             form.TreeView1Click();
         if (!platform.Refusal.isEmpty())
-            return QStringLiteral("Step %1 was refused: %2").arg(index).arg(platform.Refusal);
+            return QStringLiteral("Step %1 was refused: %2").arg(index + 1).arg(platform.Refusal);
         Settle(*elementBox, *diagramBox);
 
         TStepFigures step;
@@ -173,11 +173,11 @@ QString WalkThroughSteps(TStepLanguage language, const std::function<void(const 
             DrawPanels(state, &element, &diagram);
         }
         step.ElementSvg =
-            PanelSvg(state, true, panelTitle.arg(QStringLiteral("Element")).arg(index).arg(step.Text));
+            PanelSvg(state, true, panelTitle.arg(QStringLiteral("Element")).arg(index + 1).arg(step.Text));
         step.DiagramSvg =
             PanelSvg(state, false,
                      panelTitle.arg(english ? QStringLiteral("Mohr circle") : QStringLiteral("Tensorkring"))
-                         .arg(index)
+                         .arg(index + 1)
                          .arg(step.Text));
         sink(step);
     }

@@ -418,8 +418,15 @@ void TestExport::indexShowsEveryStepInOrder() {
 
     const QString index = QString::fromUtf8(ReadAll(QDir(figures_).filePath("index.html")));
     QVERIFY(!index.contains(StepMark));
-    for (const char* handout : {"href=\"handout-nl.pdf\"", "href=\"handout-en.pdf\""})
-        QVERIFY2(index.contains(QLatin1String(handout)), handout);
+    for (const char* link : {"href=\"handout-nl.pdf\"", "href=\"handout-en.pdf\"", "href=\"web/index.html\""})
+        QVERIFY2(index.contains(QLatin1String(link)), link);
+    // Steps are counted 1 to 31 where a person reads them; file names keep 00 to 30.
+    QCOMPARE(index.count(QStringLiteral("<tr><td>1</td>")), 2);
+    QCOMPARE(index.count(QStringLiteral("<tr><td>31</td>")), 2);
+    QVERIFY(!index.contains(QStringLiteral("<tr><td>0</td>")));
+    QVERIFY(
+        ReadAll(QDir(figures_).filePath("en/step-30-diagram.svg")).contains("after step 31: draw stresses"));
+    QVERIFY(ReadAll(QDir(figures_).filePath("nl/step-00-element.svg")).contains("na stap 1: spanningen"));
     // Some steps of each tree, with their explanation beside the pictures of their own node, in tree
     // order.
     const QList<QPair<QString, QString>> steps = {
