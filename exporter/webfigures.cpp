@@ -136,17 +136,18 @@ QJsonValue ReadElement(QXmlStreamReader& reader) {
         attributes[name] = value;
     }
     element.append(attributes);
-    while (reader.readNextStartElement() || reader.tokenType() == QXmlStreamReader::Characters) {
-        if (reader.tokenType() == QXmlStreamReader::Characters) {
-            if (!reader.isWhitespace())
-                element.append(reader.text().toString());
-            continue;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isEndElement())
+            break;
+        if (reader.isCharacters() && !reader.isWhitespace())
+            element.append(reader.text().toString());
+        else if (reader.isStartElement()) {
+            const QJsonValue child = ReadElement(reader);
+            if (!child.isNull())
+                element.append(child);
         }
-        const QJsonValue child = ReadElement(reader);
-        if (!child.isNull())
-            element.append(child);
     }
-    // readNextStartElement stops at this element's end; text inside (a <text>) came as characters.
     const QString tag = element[0].toString();
     if ((tag == QLatin1String("g") || tag == QLatin1String("defs")) && element.size() == 2)
         return QJsonValue();

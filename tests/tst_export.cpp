@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QPainter>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -742,6 +743,11 @@ void TestExport::webDataComesFromTheProgram() {
             page.Step(std::min(page.Taken(), test::StepCount - 1));
     }
     QVERIFY(page.Draws > 500);
+    // The labels are real text in the fragments, both direction-centre labels among them.
+    const QByteArray fragments =
+        QJsonDocument(figures[u"fragments"].toArray()).toJson(QJsonDocument::Compact);
+    for (const char* label : {"\"Syx\"", "\"R.C.\"", "\"D.C.\"", "\"m\""})
+        QVERIFY2(fragments.contains(label), label);
     QCOMPARE(page.Missing, QStringList());
 
     // Both files stay well within what a first view may read; the page's own files are small.
