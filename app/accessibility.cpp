@@ -134,6 +134,25 @@ private:
     TActions actions_;
 };
 
+// The inner widgets of a step tree (its viewport, the holders of its scroll bars) are no rows, and the
+// tree's interface knows only rows: looked up there when they show with the tree (a language switch), they
+// were not found, and Qt said so on every lookup. For readers they stand beside the tree instead.
+class TBesideTree : public QAccessibleWidget {
+public:
+    explicit TBesideTree(QWidget* widget) : QAccessibleWidget(widget, QAccessible::Client) {}
+    QAccessibleInterface* parent() const override {
+        QWidget* tree = widget()->parentWidget();
+        return QAccessible::queryAccessibleInterface(tree && tree->parentWidget() ? tree->parentWidget()
+                                                                                  : tree);
+    }
+};
+
+bool IsInsideStepTree(const QString& className, const QWidget* widget) {
+    return qobject_cast<const QTreeWidget*>(widget->parentWidget()) &&
+           (className == QLatin1String("QWidget") ||
+            className == QLatin1String("QAbstractScrollAreaScrollBarContainer"));
+}
+
 QAccessibleInterface* ProgramInterfaces(const QString& className, QObject* object) {
     auto* widget = qobject_cast<QWidget*>(object);
     if (!widget)
@@ -141,6 +160,8 @@ QAccessibleInterface* ProgramInterfaces(const QString& className, QObject* objec
     // A plain top-level widget would be a filler, and readers follow the activation of windows only.
     if (className == QLatin1String("mohr::TMainForm"))
         return new QAccessibleWidget(widget, QAccessible::Window);
+    if (IsInsideStepTree(className, widget))
+        return new TBesideTree(widget);
     if (className == QLatin1String("QWidget") && dynamic_cast<TAnnouncer*>(widget))
         return new QAccessibleWidget(widget, QAccessible::Notification);
     if (className == QLatin1String("QWidget") && dynamic_cast<TPaintBox*>(widget))
@@ -180,13 +201,18 @@ void ExposeStepRows(QTreeWidget* tree) {
 void AnnounceExplanation(QTreeWidget* tree, const QString& explanation) {
     if (!tree || tree->window()->focusWidget() != tree || explanation.isEmpty())
         return;
-    QWidget* window = tree->window();
+    Announce(tree->window(), explanation);
+}
+
+void Announce(QWidget* window, const QString& text) {
+    if (!window || text.isEmpty())
+        return;
     auto* announcer = window->findChild<TAnnouncer*>(QStringLiteral("Announcer"), Qt::FindDirectChildrenOnly);
     if (!announcer)
         announcer = new TAnnouncer(window);
     // Shown again, it tells the readers its new text.
     announcer->hide();
-    announcer->setAccessibleName(explanation);
+    announcer->setAccessibleName(text);
     announcer->show();
 }
 

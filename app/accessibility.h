@@ -30,6 +30,10 @@ void ExposeStepRows(QTreeWidget* tree);
 // that got it is read out with its description, the whole explanation.
 void AnnounceExplanation(QTreeWidget* tree, const QString& explanation);
 
+// Tells readers a text without moving the focus, as a notification of the window: what a command did
+// that shows nowhere else (a restart, the language switch).
+void Announce(QWidget* window, const QString& text);
+
 // The explanation box describes itself by its whole text, so that a reader reads the whole explanation
 // and not only the first wrapped line; kept up to date on every change, before the focus moves there.
 void DescribeByText(QPlainTextEdit* memo);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QScreen>
 
 #include <fontconfig/fontconfig.h>
 
@@ -109,6 +110,54 @@ QByteArray PlatformFailure(const QByteArrayList& arguments, bool displayRefused)
     return Sentence("Qt could not start its platform plugin " + quoted.join(" or "));
 }
 
+// Qt's own command-line options (of the application objects and the X11 platform), with whether each
+// takes a value; Qt accepts them with one dash or two, and those with a value also as -option=value.
+bool IsQtOption(QByteArray argument, bool& takesValue) {
+    static const QByteArrayList withValue = {"platform",
+                                             "platformpluginpath",
+                                             "platformtheme",
+                                             "plugin",
+                                             "qwindowgeometry",
+                                             "qwindowicon",
+                                             "qwindowtitle",
+                                             "session",
+                                             "style",
+                                             "stylesheet",
+                                             "display",
+                                             "geometry",
+                                             "title",
+                                             "icon",
+                                             "name",
+                                             "visual",
+                                             "ncols",
+                                             "cmap",
+                                             "dialogs",
+                                             "qmljsdebugger"};
+    static const QByteArrayList alone = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
+    if (!argument.startsWith('-'))
+        return false;
+    argument.remove(0, argument.startsWith("--") ? 2 : 1);
+    const qsizetype equals = argument.indexOf('=');
+    if (equals > 0 && withValue.contains(argument.left(equals))) {
+        takesValue = false;
+        return true;
+    }
+    takesValue = withValue.contains(argument);
+    return takesValue || alone.contains(argument);
+}
+
+// The first argument that is neither the program's nor one of Qt's, or empty.
+QByteArray UnknownArgument(const QByteArrayList& arguments) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        bool takesValue = false;
+        if (!IsQtOption(arguments[i], takesValue))
+            return arguments[i];
+        if (takesValue)
+            ++i;
+    }
+    return {};
+}
+
 QByteArray HelpText() {
     return "Usage: mohrwalk [--help | --version]\n"
            "\n"
@@ -160,6 +209,11 @@ std::optional<int> AnswerBeforeStart(int argc, char* argv[]) {
             return 0;
         }
     }
+    // A mistyped argument is said as such, whether or not there is a display.
+    if (const QByteArray unknown = UnknownArgument(arguments); !unknown.isEmpty()) {
+        Print(stderr, "mohrwalk: unknown argument " + Quoted(unknown) + "; see mohrwalk --help.\n");
+        return 2;
+    }
     if (const QByteArray missing = MissingDisplay(arguments); !missing.isEmpty()) {
         Print(stderr, missing + '\n');
         return 1;
@@ -205,6 +259,30 @@ void TPlatformStartGuard::Release() {
         const QMessageLogContext context(nullptr, 0, nullptr, message.category.constData());
         qt_message_output(QtMsgType(message.type), context, QString::fromUtf8(message.message));
     }
+}
+
+std::optional<int> TPlatformStartGuard::RefuseWithoutScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    QByteArray reason;
+    if (!screen) {
+        const QByteArray platform = QGuiApplication::platformName().toUtf8();
+        reason = "Qt's platform plugin " + Quoted(platform) + " found no screen";
+    } else if (screen->geometry().width() <= 0 || screen->geometry().height() <= 0 ||
+               !(screen->devicePixelRatio() > 0)) {
+        reason = "the screen Qt reports has no usable size";
+        if (const QByteArray factor = qgetenv("QT_SCALE_FACTOR"); !factor.isEmpty())
+            reason += " (QT_SCALE_FACTOR is " + Quoted(factor) + ")";
+    }
+    if (reason.isEmpty())
+        return std::nullopt;
+    {
+        // Qt's own account of it goes unsaid: the sentence says it all.
+        const std::lock_guard lock(guardMutex);
+        held_.clear();
+    }
+    Release();
+    Print(stderr, Sentence(reason) + '\n');
+    return 1;
 }
 
 void TPlatformStartGuard::Handle(QtMsgType type, const QMessageLogContext& context, const QString& message) {

@@ -18,8 +18,8 @@ namespace mohr {
 QByteArrayList ArgumentsOf(int argc, char* argv[]);
 
 // Answers --help and --version (the program has no other arguments of its own; Qt's options are Qt's),
-// then checks for a display, all before Qt is started. Returns the exit status when the program must
-// end here.
+// refuses any other argument that is not one of Qt's options, then checks for a display, all before Qt is
+// started. Returns the exit status when the program must end here.
 std::optional<int> AnswerBeforeStart(int argc, char* argv[]);
 
 // Refuses what is left of the command line once Qt has taken its own options. Returns the exit status
@@ -41,6 +41,10 @@ public:
     TPlatformStartGuard& operator=(const TPlatformStartGuard&) = delete;
 
     void Release();
+    // Once the application object exists: without a screen of a usable size (a framebuffer platform that
+    // found none, a scale factor of zero or below), one sentence on stderr instead of Qt's messages and
+    // exit status 1, where the program would otherwise abort or wait behind an invisible window.
+    std::optional<int> RefuseWithoutScreen();
 
 private:
     struct THeld {

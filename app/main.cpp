@@ -2,6 +2,7 @@
 
 #include "accessibility.h"
 #include "controls.h"
+#include "keyaids.h"
 #include "keyboard.h"
 #include "paintbox.h"
 #include "pictures.h"
@@ -218,9 +219,21 @@ void TMainForm::buildKeys() {
     ON1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
     OFF1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G));
     for (QAction* entry : {ON1, OFF1}) {
-        entry->setShortcutVisibleInContextMenu(false);
+        // Shown in the menu's key column, beside the unchanged captions, so that they can be learnt.
+        entry->setShortcutVisibleInContextMenu(true);
         addAction(entry);
     }
+    // Menus are windows of their own, which do not take the window's font by themselves.
+    PopupMenu1->setFont(font());
+    grid1->menu()->setFont(font());
+
+    auto* keysOverview = new QAction(this);
+    keysOverview->setObjectName(QStringLiteral("KeysOverview"));
+    keysOverview->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1));
+    keysOverview->setShortcutContext(Qt::WindowShortcut);
+    addAction(keysOverview);
+    connect(keysOverview, &QAction::triggered, this,
+            [this] { ShowKeysOverview(this, figures_->EnglishMode != 0); });
 
     // The drawing panels are reached with Tab (a click does not take the focus from the tree). On the
     // diagram panel the context-menu key and Shift+F10 open the grid menu where the mouse opens it.
@@ -231,13 +244,27 @@ void TMainForm::buildKeys() {
     menuKey->setShortcuts({QKeySequence(Qt::SHIFT | Qt::Key_F10), QKeySequence(Qt::Key_Menu)});
     menuKey->setShortcutContext(Qt::WidgetShortcut);
     ui_->PaintBox1->addAction(menuKey);
-    connect(menuKey, &QAction::triggered, this, [this] { platform_.Popup(PopupMenu1, GridMenuPoint()); });
+    connect(menuKey, &QAction::triggered, this, [this] {
+        platform_.Popup(PopupMenu1, GridMenuPoint());
+        // Opened by a key, the menu starts on its first entry, which a reader then announces.
+        if (PopupMenu1->isVisible())
+            PopupMenu1->setActiveAction(grid1);
+    });
 
     for (QTreeWidget* tree : {ui_->TreeView1, ui_->TreeViewUK}) {
         TakeStepsByKey(tree, [this, tree](QTreeWidgetItem* row) { StepRowChosen(tree, row); });
         ExposeStepRows(tree);
     }
     DescribeByText(ui_->Memo1);
+    MarkFocusWithFrame(ui_->Memo1);
+    for (QWidget* widget : {static_cast<QWidget*>(ui_->TreeView1), static_cast<QWidget*>(ui_->TreeViewUK),
+                            static_cast<QWidget*>(ui_->PageControl1->tabBar())})
+        DrawStrongFocus(widget);
+    BackToTheTreeByKey(ui_->Memo1, [this] { return visibleTree(); });
+}
+
+QTreeWidget* TMainForm::visibleTree() const {
+    return ui_->TreeView1->isHidden() ? ui_->TreeViewUK : ui_->TreeView1;
 }
 
 void TMainForm::TurnPage(int step) {
@@ -372,6 +399,8 @@ void TMainForm::SpeedButton1Click() {
 
 void TMainForm::SpeedButton2Click() {
     ResetWalkthrough();
+    Announce(this, figures_->EnglishMode != 0 ? QStringLiteral("started again")
+                                              : QStringLiteral("opnieuw begonnen"));
 }
 
 void TMainForm::SpeedButton3Click() {
@@ -380,6 +409,14 @@ void TMainForm::SpeedButton3Click() {
 
 void TMainForm::SpeedButton4Click() {
     ToggleLanguage();
+    // As after a restart, the keyboard user goes on from the first step, in the new tree.
+    QTreeWidget* tree = visibleTree();
+    if (tree->isVisible() && tree->topLevelItemCount() > 0) {
+        tree->setCurrentItem(tree->topLevelItem(0), 0, QItemSelectionModel::NoUpdate);
+        tree->setFocus(Qt::OtherFocusReason);
+    }
+    Announce(this, figures_->EnglishMode != 0 ? QStringLiteral("English, started again")
+                                              : QStringLiteral("Nederlands, opnieuw begonnen"));
 }
 
 void TMainForm::PageControl1Change() {

@@ -93,6 +93,7 @@ private:
     void StepRowChosen(QTreeWidget* tree, QTreeWidgetItem* row);
     // Moves to the next (+1) or previous (-1) page, round the end.
     void TurnPage(int step);
+    QTreeWidget* visibleTree() const;
     // Keeps the outer size, window frame included, at exactly 800 x 600.
     void fitOuterSize();
     // Fits the outer size to the frame as far as it is known; centres the window when a frame is seen

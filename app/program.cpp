@@ -16,6 +16,8 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     // The font thread ends before the application object does, on every way out.
     const auto joinFonts = qScopeGuard([&fonts] { fonts.Join(); });
+    if (const std::optional<int> status = platformStart.RefuseWithoutScreen())
+        return *status;
     platformStart.Release();
     if (const std::optional<int> status = mohr::RefuseLeftoverArguments(argc, argv))
         return *status;

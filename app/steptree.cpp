@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QStyle>
 #include <QTextLayout>
 
@@ -93,6 +94,9 @@ namespace {
 
 // Styles whose item drawing is the common style's own, which the fast path below follows step by step.
 bool DrawsItemsTheCommonWay(const QStyle* style) {
+    // A proxy that only marks the focus draws items as the style below it does.
+    if (const auto* proxy = qobject_cast<const QProxyStyle*>(style))
+        style = proxy->baseStyle();
     const QLatin1String name(style->metaObject()->className());
     return name == QLatin1String("QFusionStyle") || name == QLatin1String("QWindowsStyle");
 }

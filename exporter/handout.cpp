@@ -1,6 +1,7 @@
 #include "exporter/handout.h"
 
 #include <QColor>
+#include <QDateTime>
 #include <QFont>
 #include <QMarginsF>
 #include <QPageSize>
@@ -8,6 +9,7 @@
 #include <QRectF>
 
 #include <algorithm>
+#include <cctype>
 
 namespace mohr {
 
@@ -131,7 +133,31 @@ QByteArray THandout::Finish() {
     if (painter_.isActive() && !painter_.end())
         failed_ = true;
     buffer_.close();
-    return failed_ ? QByteArray() : bytes_;
+    if (failed_)
+        return {};
+    StampSourceDate(bytes_);
+    return bytes_;
+}
+
+void StampSourceDate(QByteArray& pdf) {
+    // The PDF writer dates a document with the clock and offers no way to say otherwise. Reproducible
+    // builds give the date to use in SOURCE_DATE_EPOCH: it replaces the clock's date, which has the
+    // same length, so that no offset in the document moves.
+    bool valid = false;
+    const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&valid);
+    if (!valid || epoch < 0)
+        return;
+    static const QByteArray key = "/CreationDate (D:";
+    const qsizetype at = pdf.indexOf(key);
+    const QByteArray date =
+        QDateTime::fromSecsSinceEpoch(epoch, Qt::UTC).toString(u"yyyyMMddHHmmss").toLatin1();
+    const qsizetype start = at + key.size();
+    if (at < 0 || pdf.mid(start + date.size(), 2) != "Z)")
+        return;
+    for (qsizetype i = start; i < start + date.size(); ++i)
+        if (!std::isdigit(static_cast<unsigned char>(pdf[i])))
+            return;
+    pdf.replace(start, date.size(), date);
 }
 
 } // namespace mohr

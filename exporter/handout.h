@@ -1,6 +1,6 @@
 #pragma once
 
-#include "exporter/walk.h"
+#include "exporter/figureexport.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -35,5 +35,9 @@ private:
     QString pageOf_;
     bool failed_ = false;
 };
+
+// Dates the document with SOURCE_DATE_EPOCH (seconds since 1970, UTC) when that is set, for builds that
+// must give the same bytes every time.
+void StampSourceDate(QByteArray& pdf);
 
 } // namespace mohr

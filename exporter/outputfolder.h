@@ -2,34 +2,45 @@
 
 #include <QString>
 
-#include <memory>
-
-class QTemporaryDir;
-
 namespace mohr {
 
-// Empty when the figures can be written to `outDir`, otherwise one sentence saying why not.
-QString OutputFolderProblem(const QString& outDir);
-
-// OUTDIR written as a whole: everything goes into a private temporary folder beside it, moved into place
-// by Commit, so OUTDIR never holds a partial set. Without a Commit the temporary folder is removed.
+// The folder the figures go into. A new folder is made; an existing empty one is filled and kept as it
+// is (owner, mode, inode, mount). Everything is first written into a hidden work folder inside it and
+// moved into place at the end, so that nothing is left unless the export succeeds.
 class TOutputFolder {
 public:
-    explicit TOutputFolder(const QString& outDir);
+    TOutputFolder() = default;
     ~TOutputFolder();
     TOutputFolder(const TOutputFolder&) = delete;
     TOutputFolder& operator=(const TOutputFolder&) = delete;
 
-    // Makes the temporary folder: empty, or a sentence saying why it could not be made.
-    QString Open();
-    // The temporary folder to write into, once opened.
-    QString Path() const;
-    // Moves the finished folder into place: empty, or a sentence saying why it could not be.
+    // Makes the folder if it does not exist and the work folder inside it, and checks the room on its
+    // file system. Empty, or one sentence saying why the folder cannot be written.
+    QString Open(const QString& outDir);
+    // Where the files are written until Commit.
+    QString WorkPath() const { return work_; }
+    // Moves everything from the work folder into the folder. Empty, or a sentence; on failure nothing
+    // of this run is left.
     QString Commit();
+    // Removes what this run wrote, and the folder itself where this run made it.
+    void Discard();
+    bool Committed() const { return committed_; }
 
 private:
-    QString outDir_;
-    std::unique_ptr<QTemporaryDir> work_;
+    QString target_;
+    QString work_;
+    bool madeTarget_ = false;
+    bool committed_ = false;
 };
+
+// Empty when the figures can be written to `outDir`, otherwise one sentence saying why not.
+QString OutputFolderProblem(const QString& outDir);
+
+// The folder that OUTDIR names, as an absolute path without a trailing separator ("out/" is "out", as
+// shells complete it); a link to a folder stands for that folder.
+QString TargetOf(const QString& outDir);
+
+// The system's reason for the last failed call, as a sentence part ("No space left on device").
+QString SystemReason(int error);
 
 } // namespace mohr

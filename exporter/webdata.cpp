@@ -1,5 +1,5 @@
 #include "exporter/webdata.h"
-#include "exporter/walk.h"
+#include "exporter/quietplatform.h"
 #include "exporter/webfigures.h"
 
 #include "app/about.h"

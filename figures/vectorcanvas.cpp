@@ -209,7 +209,19 @@ public:
         if (painter_.font() != textFont_)
             painter_.setFont(textFont_);
         use(SolidPen(colour, 1));
-        painter_.drawText(QPointF(at.x(), at.y() + metrics.ascent()), text);
+        const QPointF base(at.x(), at.y() + metrics.ascent());
+        // The vector font may run wider than the raster's: the text is then narrowed to the raster's
+        // box, so that it is whole wherever the raster shows it whole.
+        const qreal advance = QFontMetricsF(textFont_).horizontalAdvance(text);
+        if (advance <= width) {
+            painter_.drawText(base, text);
+            return width;
+        }
+        painter_.save();
+        painter_.translate(base);
+        painter_.scale(width / advance, 1);
+        painter_.drawText(QPointF(0, 0), text);
+        painter_.restore();
         return width;
     }
 

@@ -32,6 +32,7 @@
 #include <QTreeWidget>
 #include <QWindowStateChangeEvent>
 
+#include <cmath>
 #include <memory>
 #include <set>
 #include <vector>
@@ -41,6 +42,7 @@ using mohr::test::CountColour;
 using mohr::test::InkContrast;
 using mohr::test::PixelAt;
 using mohr::test::PreOrder;
+using mohr::test::StepCount;
 using mohr::test::StepTable;
 using mohr::test::TWindow;
 
@@ -108,6 +110,10 @@ private slots:
     void stepTreesDrawTheirLines();
     void windowFitsALateFrameAndStaysOnTheDesktop();
     void darkThemeLeavesTheWhitePanelsAndDialogsReadable();
+    void keysAloneWalkTheStepsWithTheFocusInSight();
+    void commandsAreAnnouncedAndTheSwitchStartsAtTheFirstRow();
+    void keysCanBeDiscovered();
+    void focusOfRowAndTabStandsOut();
 };
 
 void TestMainWindow::controlsStandWhereTheLayoutPutsThem_data() {
@@ -1141,6 +1147,198 @@ void TestMainWindow::darkThemeLeavesTheWhitePanelsAndDialogsReadable() {
     const QImage lines = check.findChild<QPlainTextEdit*>()->viewport()->grab().toImage();
     QCOMPARE(lines.pixelColor(lines.width() - 2, lines.height() - 2), QColor(Qt::white));
     QVERIFY(InkContrast(lines, lines.rect(), Qt::white) >= 15);
+}
+
+void TestMainWindow::keysAloneWalkTheStepsWithTheFocusInSight() {
+    TWindow w;
+    QVERIFY(Active(w));
+    auto* tree = w.Get<QTreeWidget>("TreeView1");
+    auto* memo = w.Get<QPlainTextEdit>("Memo1");
+    const std::vector<QTreeWidgetItem*> nodes = PreOrder(tree);
+    tree->setFocus(Qt::TabFocusReason);
+    tree->setCurrentItem(nodes[0]);
+
+    // The first step moves the focus into the explanation box, which then wears a frame in the
+    // highlight colour all round, of at least 3 : 1 against the window around it; its text is untouched.
+    const QImage unfocused = memo->grab().toImage();
+    int presses = 1;
+    QTest::keyClick(tree, Qt::Key_Return);
+    QTRY_VERIFY(memo->hasFocus());
+    const QImage focused = memo->grab().toImage();
+    const QColor mark = memo->palette().color(QPalette::Active, QPalette::Highlight);
+    const QRect page = memo->viewport()->geometry();
+    for (const QPoint p :
+         {page.topLeft(), page.topLeft() + QPoint(1, 60), QPoint(page.right(), page.top() + 30),
+          QPoint(page.left() + 200, page.bottom() - 1)})
+        QCOMPARE(focused.pixelColor(p), mark);
+    const QColor ground = memo->palette().color(QPalette::Base);
+    const double contrast = InkContrast(focused, QRect(page.left(), page.top(), 2, page.height()), ground);
+    QVERIFY2(contrast >= 3.0, qPrintable(QString::number(contrast)));
+    QVERIFY(unfocused.pixelColor(page.topLeft() + QPoint(1, 60)) != mark);
+
+    // One key goes back to the tree, onto the next step; Escape and Shift+Tab alike.
+    QTest::keyClick(memo, Qt::Key_Escape);
+    ++presses;
+    QVERIFY(tree->hasFocus());
+    QCOMPARE(tree->currentItem(), nodes[1]);
+    // The frame goes with the focus; the explanation inside it was never covered.
+    const QRect inside = page.adjusted(2, 2, -2, -2);
+    QTRY_VERIFY(memo->grab().toImage().pixelColor(page.topLeft() + QPoint(1, 60)) != mark);
+    QCOMPARE(memo->grab().toImage().copy(inside), focused.copy(inside));
+
+    // The rest of the walk by keys: Return on the row; from the explanation box one key back, on the
+    // tree one key down. Every step is taken, in far fewer keys than by Tab and the arrows.
+    bool back = false;
+    for (int k = 1; k < StepCount; ++k) {
+        QCOMPARE(tree->currentItem(), nodes[k]);
+        QTest::keyClick(tree, Qt::Key_Return);
+        ++presses;
+        QVERIFY2(nodes[k]->text(0).endsWith(StepMark), qPrintable(QString::number(k)));
+        if (k + 1 == StepCount)
+            break;
+        if (memo->hasFocus()) {
+            QTest::keyClick(memo, back ? Qt::Key_Backtab : Qt::Key_Escape,
+                            back ? Qt::ShiftModifier : Qt::NoModifier);
+            back = !back;
+            QVERIFY(tree->hasFocus());
+        } else {
+            QTest::keyClick(tree, Qt::Key_Down);
+        }
+        ++presses;
+    }
+    QCOMPARE(w.Platform.Informations, QStringList());
+    QVERIFY2(presses <= 70, qPrintable(QString::number(presses)));
+}
+
+void TestMainWindow::commandsAreAnnouncedAndTheSwitchStartsAtTheFirstRow() {
+    TWindow w;
+    QVERIFY(Active(w));
+    const auto announced = [&] {
+        auto* announcer = w.Form.findChild<QWidget*>(QStringLiteral("Announcer"));
+        return announcer && announcer->isVisible() ? announcer->accessibleName() : QString();
+    };
+    QTest::keyClick(&w.Form, Qt::Key_R, Qt::ControlModifier);
+    QTRY_COMPARE(announced(), QStringLiteral("opnieuw begonnen"));
+
+    // After the switch the focus is on the first row of the new tree, as a keyboard user goes on there.
+    w.Get("PaintBox2")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(&w.Form, Qt::Key_L, Qt::ControlModifier);
+    auto* english = w.Get<QTreeWidget>("TreeViewUK");
+    QTRY_VERIFY(english->hasFocus());
+    QCOMPARE(english->currentItem(), english->topLevelItem(0));
+    QTRY_COMPARE(announced(), QStringLiteral("English, started again"));
+    QTest::keyClick(&w.Form, Qt::Key_R, Qt::ControlModifier);
+    QTRY_COMPARE(announced(), QStringLiteral("started again"));
+    QTest::keyClick(&w.Form, Qt::Key_L, Qt::ControlModifier);
+    QTRY_VERIFY(w.Get("TreeView1")->hasFocus());
+    QTRY_COMPARE(announced(), QStringLiteral("Nederlands, opnieuw begonnen"));
+}
+
+void TestMainWindow::keysCanBeDiscovered() {
+    TWindow w;
+    w.Platform.ShowPopups = true;
+    QVERIFY(Active(w));
+
+    // The grid entries show their keys beside their captions, in the window's font; opened by a key,
+    // the menu starts on its first entry.
+    auto* menu = w.Get<QMenu>("PopupMenu1");
+    for (const char* name : {"ON1", "OFF1"}) {
+        auto* entry = w.Get<QAction>(name);
+        QVERIFY(entry->isShortcutVisibleInContextMenu());
+        QVERIFY(!entry->shortcut().isEmpty());
+    }
+    QCOMPARE(menu->font(), w.Form.font());
+    QCOMPARE(w.Get<QMenu>("grid1Menu")->font(), w.Form.font());
+    w.Diagram()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w.Diagram(), Qt::Key_F10, Qt::ShiftModifier);
+    QTRY_VERIFY(menu->isVisible());
+    QCOMPARE(menu->activeAction(), w.Get<QAction>("grid1"));
+    menu->close();
+
+    // Shift+F1 opens the keys overview beside the window, not modally; it lists every key of every
+    // command of the window, in the interface language, and Escape closes it.
+    for (const bool english : {false, true}) {
+        if (english)
+            w.Form.SpeedButton4Click();
+        QTest::keyClick(&w.Form, Qt::Key_F1, Qt::ShiftModifier);
+        auto* overview = w.Form.findChild<QDialog*>(QStringLiteral("KeysOverview"));
+        QVERIFY(overview);
+        QTRY_VERIFY(overview->isVisible());
+        QVERIFY(!overview->isModal());
+        QCOMPARE(overview->windowTitle(), english ? QStringLiteral("Keys") : QStringLiteral("Toetsen"));
+        QStringList shown;
+        for (QLabel* label : overview->findChildren<QLabel*>())
+            shown << label->text();
+        const QString all = shown.join(QLatin1Char('\n'));
+        QStringList keys;
+        for (QAction* action : w.Form.findChildren<QAction*>())
+            for (const QKeySequence& key : action->shortcuts())
+                keys << key.toString(QKeySequence::NativeText);
+        for (QAbstractButton* button : w.Form.findChildren<QAbstractButton*>())
+            if (!button->shortcut().isEmpty())
+                keys << button->shortcut().toString(QKeySequence::NativeText);
+        QVERIFY(keys.size() >= 12);
+        for (const QString& key : keys)
+            QVERIFY2(all.contains(key), qPrintable(key));
+        QVERIFY(all.contains(english ? QStringLiteral("restart") : QStringLiteral("start opnieuw")));
+        QTest::keyClick(overview, Qt::Key_Escape);
+        QTRY_VERIFY(!overview->isVisible());
+    }
+}
+
+namespace {
+
+// How many pixels of a control change between its look without and with the keyboard focus by at least
+// 3 : 1: the focus indicator that a keyboard user can see.
+int StrongFocusPixels(const QImage& without, const QImage& with) {
+    const auto luminance = [](QColor c) {
+        const auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    int strong = 0;
+    for (int y = 0; y < with.height(); ++y)
+        for (int x = 0; x < with.width(); ++x) {
+            const double a = luminance(with.pixelColor(x, y)), b = luminance(without.pixelColor(x, y));
+            if ((std::max(a, b) + 0.05) / (std::min(a, b) + 0.05) >= 3.0)
+                ++strong;
+        }
+    return strong;
+}
+
+} // namespace
+
+void TestMainWindow::focusOfRowAndTabStandsOut() {
+    // The current row of the tree and the focused page tab, in a light and in a dark theme: their focus
+    // mark changes at least a ring of pixels round them by 3 : 1 or more.
+    for (const bool dark : {false, true}) {
+        QGuiApplication::setPalette(dark ? mohr::test::DarkPalette() : QPalette());
+        const auto restore = qScopeGuard([] { QGuiApplication::setPalette(QPalette()); });
+        TWindow w;
+        QVERIFY(Active(w));
+        auto* tree = w.Get<QTreeWidget>("TreeView1");
+        auto* tabs = w.Get<QTabWidget>("PageControl1")->tabBar();
+        w.Diagram()->setFocus(Qt::TabFocusReason);
+        const QImage treeBefore = tree->viewport()->grab().toImage();
+        const QImage tabsBefore = tabs->grab().toImage();
+        // Tabbed into, as a keyboard user comes: the first row is current, not yet taken or selected.
+        tree->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(tree->currentItem());
+        const QRect row = tree->visualItemRect(tree->currentItem());
+        const int treeStrong = StrongFocusPixels(treeBefore, tree->viewport()->grab().toImage());
+        QVERIFY2(
+            treeStrong >= 2 * row.width(),
+            qPrintable(
+                QStringLiteral("%1 theme, row: %2 pixels").arg(dark ? "dark" : "light").arg(treeStrong)));
+        QTest::keyClick(tree, Qt::Key_Backtab, Qt::ShiftModifier);
+        QTRY_VERIFY(tabs->hasFocus());
+        const QRect tab = tabs->tabRect(tabs->currentIndex());
+        const int tabStrong = StrongFocusPixels(tabsBefore, tabs->grab().toImage());
+        QVERIFY2(tabStrong >= tab.height(),
+                 qPrintable(
+                     QStringLiteral("%1 theme, tab: %2 pixels").arg(dark ? "dark" : "light").arg(tabStrong)));
+    }
 }
 
 QTEST_MAIN(TestMainWindow)

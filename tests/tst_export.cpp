@@ -11,6 +11,7 @@
 #include "walkthrough/progression.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -28,6 +29,9 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace mohr;
@@ -108,10 +112,36 @@ struct TRun {
     QString Err;
 };
 
-TRun RunFiguresProgram(const QStringList& arguments, const QString& folder = QString()) {
+// Every export of this test is dated alike, so that two of them can be compared byte for byte.
+constexpr const char* SourceDate = "1700000000"; // 2023-11-14 22:13:20 UTC
+
+QProcessEnvironment ExportEnvironment() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("SOURCE_DATE_EPOCH"), QLatin1String(SourceDate));
+    return environment;
+}
+
+TRun Finish(QProcess& process);
+
+TRun RunFiguresProgram(const QStringList& arguments, const QString& folder = QString(),
+                       const QProcessEnvironment& environment = ExportEnvironment()) {
     QProcess process;
     process.setWorkingDirectory(folder);
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(MOHRWALK_FIGURES_PROGRAM), arguments);
+    return Finish(process);
+}
+
+// The figures program inside a shell command line, as "$0" with the arguments "$1", ...
+TRun RunInShell(const QString& commandLine, const QStringList& arguments) {
+    QProcess process;
+    process.setProcessEnvironment(ExportEnvironment());
+    process.start(QStringLiteral("bash"),
+                  QStringList{"-c", commandLine, QStringLiteral(MOHRWALK_FIGURES_PROGRAM)} + arguments);
+    return Finish(process);
+}
+
+TRun Finish(QProcess& process) {
     TRun run;
     if (!process.waitForFinished(240000) || process.exitStatus() != QProcess::NormalExit)
         return run;
@@ -119,6 +149,33 @@ TRun RunFiguresProgram(const QStringList& arguments, const QString& folder = QSt
     run.Out = QString::fromUtf8(process.readAllStandardOutput());
     run.Err = QString::fromUtf8(process.readAllStandardError());
     return run;
+}
+
+// Every file below a folder with its bytes, by relative path.
+QMap<QString, QByteArray> FilesBelow(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        files.insert(QDir(folder).relativeFilePath(path),
+                     file.open(QIODevice::ReadOnly) ? file.readAll() : "?");
+    }
+    return files;
+}
+
+struct TFolderIdentity {
+    ino_t Inode = 0;
+    mode_t Mode = 0;
+    uid_t Owner = 0;
+    bool operator==(const TFolderIdentity&) const = default;
+};
+
+TFolderIdentity IdentityOf(const QString& folder) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(folder).constData(), &info) != 0)
+        return {};
+    return {info.st_ino, info.st_mode, info.st_uid};
 }
 
 QStringList EntriesOf(const QString& folder) {
@@ -209,6 +266,10 @@ private slots:
     void indexShowsEveryStepInOrder();
     void optionsAreAnsweredOrRefusedAndWriteNothing();
     void refusesFoldersItMustNotWriteTo();
+    void fillsTheUsersFolderAndKeepsIt();
+    void sameProgramWritesTheSameBytes();
+    void interruptedExportLeavesNothing();
+    void refusesWhatWouldGoWrongBeforeTheWork();
     void packagedIconIsTheProgramIcon();
     void webDataComesFromTheProgram();
     void webDataTextsAreThoseOfTheRunningWindow();
@@ -419,15 +480,14 @@ void TestExport::indexShowsEveryStepInOrder() {
 
     const QString index = QString::fromUtf8(ReadAll(QDir(figures_).filePath("index.html")));
     QVERIFY(!index.contains(StepMark));
-    for (const char* link : {"href=\"handout-nl.pdf\"", "href=\"handout-en.pdf\"", "href=\"web/index.html\""})
-        QVERIFY2(index.contains(QLatin1String(link)), link);
-    // Steps are counted 1 to 31 where a person reads them; file names keep 00 to 30.
+    // Steps are counted 1 to 31, as the handouts and the progress lines count them.
     QCOMPARE(index.count(QStringLiteral("<tr><td>1</td>")), 2);
     QCOMPARE(index.count(QStringLiteral("<tr><td>31</td>")), 2);
     QVERIFY(!index.contains(QStringLiteral("<tr><td>0</td>")));
+    for (const char* link : {"href=\"handout-nl.pdf\"", "href=\"handout-en.pdf\"", "href=\"web/index.html\""})
+        QVERIFY2(index.contains(QLatin1String(link)), link);
     QVERIFY(
         ReadAll(QDir(figures_).filePath("en/step-30-diagram.svg")).contains("after step 31: draw stresses"));
-    QVERIFY(ReadAll(QDir(figures_).filePath("nl/step-00-element.svg")).contains("na stap 1: spanningen"));
     // Some steps of each tree, with their explanation beside the pictures of their own node, in tree
     // order.
     const QList<QPair<QString, QString>> steps = {
@@ -541,6 +601,123 @@ void TestExport::refusesFoldersItMustNotWriteTo() {
     run = RunFiguresProgram({place.filePath("a"), place.filePath("b")});
     QVERIFY(run.ExitCode > 0);
     QCOMPARE(EntriesOf(place.path()), QStringList{"full"});
+}
+
+void TestExport::fillsTheUsersFolderAndKeepsIt() {
+    // A private folder of another user, with a long name that begins with "-": named after "--", it is
+    // filled, and stays the folder it was (same inode, mode and owner).
+    QTemporaryDir place;
+    QVERIFY(place.isValid());
+    const QString folder = place.filePath(QStringLiteral("-") + QString(247, QLatin1Char('a')));
+    QVERIFY(QDir().mkdir(folder));
+    QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0700) == 0);
+    if (::geteuid() == 0)
+        QVERIFY(::chown(QFile::encodeName(folder).constData(), 1000, 1000) == 0);
+    const TFolderIdentity before = IdentityOf(folder);
+    const TRun run = RunFiguresProgram({"--", folder}, place.path());
+    QCOMPARE(run.Err, QString());
+    QCOMPARE(run.ExitCode, 0);
+    QVERIFY(IdentityOf(folder) == before);
+    QCOMPARE(EntriesOf(folder), EntriesOf(figures_));
+    QCOMPARE(EntriesOf(place.path()).size(), 1);
+}
+
+void TestExport::sameProgramWritesTheSameBytes() {
+    // A second export, its progress cut off after one line: the closed output kills nothing, and the
+    // files are the same bytes as the first export's.
+    QTemporaryDir place;
+    QVERIFY(place.isValid());
+    const QString again = place.filePath("again");
+    const TRun run =
+        RunInShell(QStringLiteral("\"$0\" \"$1\" | head -n 1 >/dev/null; exit ${PIPESTATUS[0]}"), {again});
+    QCOMPARE(run.Err, QString());
+    QCOMPARE(run.ExitCode, 0);
+    const QMap<QString, QByteArray> first = FilesBelow(figures_);
+    const QMap<QString, QByteArray> second = FilesBelow(again);
+    QCOMPARE(second.keys(), first.keys());
+    for (auto it = first.cbegin(); it != first.cend(); ++it)
+        QVERIFY2(second.value(it.key()) == it.value(), qPrintable(it.key()));
+    // The handouts carry the date the build asked for, not the clock's.
+    for (const char* handout : {"handout-nl.pdf", "handout-en.pdf"})
+        QVERIFY2(first.value(QLatin1String(handout)).contains("/CreationDate (D:20231114221320Z)"), handout);
+}
+
+void TestExport::interruptedExportLeavesNothing() {
+    QTemporaryDir place;
+    QVERIFY(place.isValid());
+    const QString existing = place.filePath("existing");
+    QVERIFY(QDir().mkdir(existing));
+    const TFolderIdentity before = IdentityOf(existing);
+    QProcessEnvironment environment = ExportEnvironment();
+    environment.insert(QStringLiteral("MOHRWALK_FIGURES_HOLD_AFTER_STEP"), QStringLiteral("5"));
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        for (const QString& folder : {place.filePath("new"), existing}) {
+            QProcess process;
+            process.setProcessEnvironment(environment);
+            process.start(QStringLiteral(MOHRWALK_FIGURES_PROGRAM), {folder});
+            // The export holds after its fifth step until the signal comes.
+            QByteArray progress;
+            while (!progress.contains(" 5/31") && process.waitForReadyRead(60000))
+                progress += process.readAllStandardOutput();
+            QVERIFY2(progress.contains(" 5/31"), progress.constData());
+            QVERIFY(::kill(static_cast<pid_t>(process.processId()), signal) == 0);
+            const TRun run = Finish(process);
+            QCOMPARE(run.ExitCode, 128 + signal);
+            QVERIFY2(run.Err.contains("nothing was written"), qPrintable(run.Err));
+            QCOMPARE(EntriesOf(place.path()), QStringList{"existing"});
+            QCOMPARE(EntriesOf(existing), QStringList());
+            QVERIFY(IdentityOf(existing) == before);
+        }
+    }
+}
+
+void TestExport::refusesWhatWouldGoWrongBeforeTheWork() {
+    QTemporaryDir place;
+    QVERIFY(place.isValid());
+
+    // No font to draw the labels with: refused, with nothing written.
+    const QString config = place.filePath("fonts.conf");
+    {
+        QFile file(config);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM "
+                   "\"fonts.dtd\">\n<fontconfig></fontconfig>\n");
+    }
+    QProcessEnvironment noFonts = ExportEnvironment();
+    noFonts.insert(QStringLiteral("FONTCONFIG_FILE"), config);
+    TRun run = RunFiguresProgram({place.filePath("figures")}, place.path(), noFonts);
+    QCOMPARE(run.ExitCode, 1);
+    QVERIFY2(run.Err.contains("font"), qPrintable(run.Err));
+    QCOMPARE(EntriesOf(place.path()), QStringList{"fonts.conf"});
+
+    // A name that is no valid text is refused, not written under another name.
+    run = RunInShell(QStringLiteral("cd \"$1\" && \"$0\" $'bad\\xffname'"), {place.path()});
+    QCOMPARE(run.ExitCode, 2);
+    QVERIFY2(run.Err.contains("not valid text"), qPrintable(run.Err));
+    QCOMPARE(EntriesOf(place.path()), QStringList{"fonts.conf"});
+
+    // The help that cannot be written is a failure.
+    QProcess help;
+    help.setStandardOutputFile(QStringLiteral("/dev/full"));
+    help.start(QStringLiteral(MOHRWALK_FIGURES_PROGRAM), {"--help"});
+    run = Finish(help);
+    QCOMPARE(run.ExitCode, 1);
+    QVERIFY2(run.Err.contains("No space left on device"), qPrintable(run.Err));
+
+    // A file system without room: refused at once with the system's reason, the folder kept empty.
+    // Mounting needs root; elsewhere this case is left out.
+    const QString small = place.filePath("small");
+    QVERIFY(QDir().mkdir(small));
+    if (::geteuid() == 0 &&
+        ::mount("tmpfs", QFile::encodeName(small).constData(), "tmpfs", 0, "size=1m") == 0) {
+        run = RunFiguresProgram({small});
+        const QStringList left = EntriesOf(small);
+        ::umount(QFile::encodeName(small).constData());
+        QCOMPARE(run.ExitCode, 1);
+        QCOMPARE(run.Out, QString());
+        QVERIFY2(run.Err.contains("No space left on device"), qPrintable(run.Err));
+        QCOMPARE(left, QStringList());
+    }
 }
 
 void TestExport::packagedIconIsTheProgramIcon() {

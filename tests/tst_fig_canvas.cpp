@@ -104,6 +104,7 @@ private slots:
     void vectorShapesLieOnTheRasterPixels_data();
     void vectorShapesLieOnTheRasterPixels();
     void vectorFarCoordinatesAreHarmless();
+    void vectorTextStaysInTheRasterBox();
 };
 
 void TestCanvas::clearBrushGivenAColourTurnsSolid() {
@@ -853,6 +854,46 @@ void TestCanvas::vectorShapesLieOnTheRasterPixels() {
         QCOMPARE(test::VectorRasterMismatch(raster.Image, vector, Scale, raster.Image.rect(), check, 0.75,
                                             colours::Black),
                  QString());
+}
+
+void TestCanvas::vectorTextStaysInTheRasterBox() {
+    // A label that the raster shows whole up to the panel's edge is whole in a vector drawing too: its
+    // glyphs, drawn in the vector drawing's sans font, stay inside the box the raster's font gives it,
+    // also where that font is narrower (here a monospaced one, with wide letters).
+    const QList<QPair<QString, QString>> labels = {
+        {QStringLiteral("MS Sans Serif"), QStringLiteral("Syx")},
+        {QStringLiteral("MS Sans Serif"), QStringLiteral("(-100; -40)")},
+        {QStringLiteral("Liberation Mono"), QStringLiteral("WWWW mm")},
+    };
+    for (const auto& [family, label] : labels) {
+        TImageCanvas raster(120, 30);
+        raster.Canvas->Font.Name = family;
+        const QSize box = raster.Canvas->TextExtent(label);
+        const QPoint at(120 - box.width(), 5);
+        const TDrawing draw = [&](TCanvas& c) {
+            c.Font.Name = family;
+            c.Brush.SetStyle(BrushStyle::Clear);
+            c.TextOut(at.x(), at.y(), label);
+        };
+        constexpr int Scale = 8;
+        // Drawn on a wider sheet, so that ink past the panel's edge would show.
+        const QImage vector = VectorImage(QSize(240, 30), Scale, draw);
+        int left = vector.width(), right = -1;
+        for (int y = 0; y < vector.height(); ++y)
+            for (int x = 0; x < vector.width(); ++x)
+                if (test::PixelAt(vector, x, y) != colours::White) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        QVERIFY2(right >= 0, qPrintable(label));
+        QVERIFY2(right < 120 * Scale && left >= at.x() * Scale,
+                 qPrintable(QStringLiteral("%1 spans %2 to %3, the box %4 to %5")
+                                .arg(label)
+                                .arg(left)
+                                .arg(right)
+                                .arg(at.x() * Scale)
+                                .arg(120 * Scale)));
+    }
 }
 
 void TestCanvas::vectorFarCoordinatesAreHarmless() {

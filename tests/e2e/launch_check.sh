@@ -72,6 +72,18 @@ expect_sentence "a platform list" "the X display \":$number\" cannot be opened"
 run WAYLAND_DISPLAY=wayland-$number "$program"
 expect_sentence "a Wayland display" "Qt could not start its platform plugin for it"
 
+# Qt started, but with no screen of a usable size: a framebuffer platform with no framebuffer device, a
+# scale factor of zero. Both would abort or wait forever behind an invisible window.
+run QT_QPA_PLATFORM=linuxfb QT_QPA_FB_DEV=/nonexistent/fb0 "$program"
+expect_sentence "a framebuffer platform without a framebuffer" '"linuxfb" found no screen'
+run QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=0 "$program"
+expect_sentence "a scale factor of zero" 'QT_SCALE_FACTOR is "0"'
+
+# An argument that is neither the program's nor Qt's is refused before the display is looked for.
+run "$program" --bogus
+[[ $status == 2 && $err == *'"--bogus"'* && $(wc -l <"$work/err") == 1 ]] ||
+    fail "an unknown argument without a display: status $status, stderr '$err'"
+
 run "$program" -style fusion --help
 [[ $status == 0 && $out == "Usage: mohrwalk "* && -z $err ]] ||
     fail "--help: status $status, stdout '${out%%$'\n'*}', stderr '$err'"

@@ -31,7 +31,16 @@ GRID_KEYS = {"nl": [("Teken", "Ctrl+G"), ("Verbergen", "Ctrl+Shift+G")],
              "en": [("Draw", "Ctrl+G"), ("Hide", "Ctrl+Shift+G")]}
 
 
+# Every key pressed, so that the walk can be held to its bound.
+PRESSES = [0]
+
+# At most this many key presses for the 31 steps: Return on each row, then one key back from the
+# explanation box or one down the tree.
+WALK_BOUND = 70
+
+
 def key(*keys):
+    PRESSES[0] += len(keys)
     xdotool("key", *keys)
 
 
@@ -60,6 +69,8 @@ class Reader:
 
     def heard(self, event):
         try:
+            # A reader asks where each object that spoke stands among its parent's children.
+            event.source.get_index_in_parent()
             self.events.append((event.type, event.detail1, event.source.get_role_name(),
                                 event.source.get_name(), event.source))
         except GLib.Error:
@@ -166,7 +177,10 @@ class Keys:
                     lambda kind, detail, role, _data: kind.endswith("focused") and detail == 1 and
                     role == "text")) is None:
                 fail(f"{what}: the reader was not told of the focus on the explanation box")
-            self.into_tree(back=True)
+            # One key back to the tree, onto the next step's row.
+            key("Escape")
+            if wait_until(lambda: focused(program.tree())) is None:
+                fail(f"{what}: Escape did not bring the focus back to the step tree")
 
 
 def check_bindings(program):
@@ -277,6 +291,15 @@ def check_about(program):
         fail("Escape did not close the about dialog")
 
 
+def check_announced(reader, text, what):
+    """A reader is told `text` by a notification that shows, as after a step that keeps the focus."""
+    if wait_until(lambda: reader.told(lambda kind, detail, role, name: kind.endswith("showing") and
+                                      detail == 1 and role == "notification" and name == text)) is None:
+        fail(f"{what} was not announced as {text!r}")
+    else:
+        note(f"{what} announced: {text!r}")
+
+
 def drive_by_keys(program):
     reader = Reader()
     keys = Keys(program, reader)
@@ -288,7 +311,12 @@ def drive_by_keys(program):
     refuse(program, panels, 2, take=keys.take_with("Return"), close="Escape")
     if wait_until(lambda: focused(program.tree())) is None:
         fail("the focus did not come back to the step tree after the refusal")
+    before = PRESSES[0]
     walk(program, panels, take=keys.take_with("Return"), after=keys.heard_step)
+    used = PRESSES[0] - before
+    if used > WALK_BOUND:
+        fail(f"the 31 steps took {used} key presses, more than {WALK_BOUND}")
+    note(f"the 31 steps by keys alone: {used} key presses")
     check_panel_focus(panels)
     check_grid_by_keys(program, panels, reader)
     check_pages(program)
@@ -297,10 +325,16 @@ def drive_by_keys(program):
     key("Tab")
     if wait_until(lambda: focused(keys.memo())) is None:
         fail("Tab from the diagram panel did not reach the explanation box")
+    reader.forget()
     restart(program, panels, press=lambda: key("ctrl+r"))
+    check_announced(reader, "opnieuw begonnen", "restart")
 
+    reader.forget()
     key("ctrl+l")
     panels = switched_to_english(program, "Ctrl+L")
+    check_announced(reader, "English, started again", "the language switch")
+    if wait_until(lambda: focused(program.tree()) and keys.current() == 0) is None:
+        fail("after the language switch the focus is not on the first row of the English tree")
     check_bindings(program)
     keys.into_tree()
     refuse(program, panels, 17, take=keys.take_with("space"), close="Return")

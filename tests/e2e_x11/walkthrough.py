@@ -15,6 +15,7 @@ Usage: walkthrough.py PATH/TO/mohrwalk
 import os
 import subprocess
 import sys
+import tempfile
 import time
 
 import gi
@@ -356,7 +357,9 @@ class Panels:
 class Program:
     def __init__(self, path):
         env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-        self.process = subprocess.Popen([path], env=env)
+        # What the program says on stderr is kept: Qt's warnings about its accessibility are faults here.
+        self.stderr = tempfile.TemporaryFile()
+        self.process = subprocess.Popen([path], env=env, stderr=self.stderr)
         self.app = wait_until(self.find_app, 30)
         if self.app is None:
             raise SystemExit("FAIL: the program did not appear on the accessibility bus")
@@ -649,6 +652,13 @@ def run(drive):
         if program.process.poll() is None:
             program.process.kill()
             program.process.wait()
+        program.stderr.seek(0)
+        said = program.stderr.read().decode(errors="replace")
+        sys.stderr.write(said)
+        # A reader's look-ups must find what the program announces: Qt warns when one does not.
+        for line in said.splitlines():
+            if "QAccessible" in line:
+                fail(f"the program warned while a reader listened: {line}")
 
     if failures:
         print(f"0 passed, {len(failures)} failed")

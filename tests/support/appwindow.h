@@ -35,7 +35,13 @@ public:
         return QDialog::Accepted;
     }
     void Information(QWidget*, const QString& text) override { Informations << text; }
-    void Popup(QMenu* menu, QPoint at) override { Popups.emplace_back(menu, at); }
+    // Popups are only recorded, unless the test wants them shown as the real platform shows them.
+    bool ShowPopups = false;
+    void Popup(QMenu* menu, QPoint at) override {
+        Popups.emplace_back(menu, at);
+        if (ShowPopups)
+            TPlatform::Popup(menu, at);
+    }
     QRect AvailableGeometry(QWidget* window) override {
         return Desktop ? *Desktop : TPlatform::AvailableGeometry(window);
     }
