@@ -311,7 +311,9 @@ QByteArray IndexPage(const std::vector<std::pair<TLanguage, std::vector<TIndexEn
          << "<h1>The figures of the walkthrough</h1>\n"
          << "<p>Both panels after every step, in the order of the steps, beside the step's explanation. "
          << "Each picture links to its vector drawing (SVG); the PNG files come at normal and at double "
-         << "resolution (@2x).</p>\n";
+         << "resolution (@2x).</p>\n"
+         << "<p>The walkthrough itself, to take step by step in any browser (also opened from disk): "
+         << "<a href=\"web/index.html\">web/index.html</a>.</p>\n";
     page << "<p>Handouts to print, A4, one page per step (PDF):";
     const char* separator = " ";
     for (const auto& [language, steps] : walks) {

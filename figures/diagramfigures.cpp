@@ -49,6 +49,8 @@ void RestoreFont(TCanvas& c, const TCanvasFont& kept) {
 } // namespace
 
 void TFigures::DrawDiagramAxes(int kind) {
+    if (DrawObserver)
+        DrawObserver->Drawing(QStringLiteral("DrawDiagramAxes(%1)").arg(kind));
     TCanvas& c = diagram_;
     const TCanvasFont kept = c.Font;
 
@@ -95,6 +97,8 @@ void TFigures::DrawDiagramAxes(int kind) {
 }
 
 void TFigures::DrawAxisDefinition() {
+    if (DrawObserver)
+        DrawObserver->Drawing(QStringLiteral("DrawAxisDefinition"));
     TCanvas& c = diagram_;
     SaveBrush(c.Brush);
     DrawArrow(c, 345, 195, 365, 195, colours::Red, PenStyle::Solid, 4, 1);
@@ -107,6 +111,8 @@ void TFigures::DrawAxisDefinition() {
 }
 
 void TFigures::DrawDiagramGrid() {
+    if (DrawObserver)
+        DrawObserver->Drawing(QStringLiteral("DrawDiagramGrid"));
     TCanvas& c = diagram_;
     SavePen(c.Pen);
     c.Pen.Width = 1;
@@ -136,6 +142,8 @@ void StressPoint(TCanvas& c, QPoint centre, QPoint textAt, const QString& text) 
 } // namespace
 
 void TFigures::DrawPointED() {
+    if (DrawObserver)
+        DrawObserver->Drawing(QStringLiteral("DrawPointED"));
     TCanvas& c = diagram_;
     SavePen(c.Pen);
     SaveBrush(c.Brush);
@@ -146,6 +154,8 @@ void TFigures::DrawPointED() {
 }
 
 void TFigures::DrawPointBC() {
+    if (DrawObserver)
+        DrawObserver->Drawing(QStringLiteral("DrawPointBC"));
     TCanvas& c = diagram_;
     SavePen(c.Pen);
     SaveBrush(c.Brush);
@@ -156,6 +166,8 @@ void TFigures::DrawPointBC() {
 }
 
 void TFigures::DrawCentreConstruction() {
+    if (DrawObserver)
+        DrawObserver->Drawing(QStringLiteral("DrawCentreConstruction"));
     TCanvas& c = diagram_;
     SavePen(c.Pen);
     SaveBrush(c.Brush);
@@ -194,6 +206,8 @@ void TFigures::DrawCentreConstruction() {
 }
 
 void TFigures::DrawCircle() {
+    if (DrawObserver)
+        DrawObserver->Drawing(QStringLiteral("DrawCircle"));
     TCanvas& c = diagram_;
     SavePen(c.Pen);
     SaveBrush(c.Brush);
@@ -208,6 +222,8 @@ void TFigures::DrawCircle() {
 }
 
 void TFigures::DrawNormalLineBC() {
+    if (DrawObserver)
+        DrawObserver->Drawing(QStringLiteral("DrawNormalLineBC"));
     TCanvas& c = diagram_;
     SavePen(c.Pen);
     SaveBrush(c.Brush);
@@ -221,6 +237,8 @@ void TFigures::DrawNormalLineBC() {
 }
 
 void TFigures::DrawNormalLineED() {
+    if (DrawObserver)
+        DrawObserver->Drawing(QStringLiteral("DrawNormalLineED"));
     TCanvas& c = diagram_;
     SavePen(c.Pen);
     SaveBrush(c.Brush);
@@ -246,6 +264,8 @@ void TFigures::DrawNormalLineED() {
 }
 
 void TFigures::DrawPrincipalStresses() {
+    if (DrawObserver)
+        DrawObserver->Drawing(QStringLiteral("DrawPrincipalStresses"));
     TCanvas& c = diagram_;
     const TCanvasFont kept = c.Font;
     SavePen(c.Pen);
@@ -281,6 +301,8 @@ void TFigures::DrawPrincipalStresses() {
 }
 
 void TFigures::DrawPrincipalDirections() {
+    if (DrawObserver)
+        DrawObserver->Drawing(QStringLiteral("DrawPrincipalDirections"));
     TCanvas& c = diagram_;
     SavePen(c.Pen);
     SaveBrush(c.Brush);

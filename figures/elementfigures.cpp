@@ -77,6 +77,11 @@ constexpr int StressPenWidth = 2;
 } // namespace
 
 void TFigures::DrawElement(bool ShowGrid, bool ShowDimensions, bool ShowAxes) {
+    if (DrawObserver)
+        DrawObserver->Drawing(QStringLiteral("DrawElement(%1,%2,%3)")
+                                  .arg(int(ShowGrid))
+                                  .arg(int(ShowDimensions))
+                                  .arg(int(ShowAxes)));
     TCanvas& c = element_;
     SavePen(c.Pen);
     SaveBrush(c.Brush);
@@ -147,6 +152,8 @@ void TFigures::DrawElement(bool ShowGrid, bool ShowDimensions, bool ShowAxes) {
 }
 
 void TFigures::DrawFaceAxes() {
+    if (DrawObserver)
+        DrawObserver->Drawing(QStringLiteral("DrawFaceAxes"));
     TCanvas& c = element_;
     // Pen and brush are left to the arrows; the labels use the brush found (solid white), so
     // each stands on a white box.
@@ -163,6 +170,8 @@ void TFigures::DrawFaceAxes() {
 }
 
 void TFigures::DrawFinalStresses() {
+    if (DrawObserver)
+        DrawObserver->Drawing(QStringLiteral("DrawFinalStresses"));
     TCanvas& c = element_;
     SavePen(c.Pen);
     SaveBrush(c.Brush);

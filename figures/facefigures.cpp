@@ -129,6 +129,8 @@ void Text(TCanvas& c, QPoint at, const char* text) {
 } // namespace
 
 void TFigures::DrawFaceAxis(const QString& face) {
+    if (DrawObserver)
+        DrawObserver->Drawing(QStringLiteral("DrawFaceAxis(%1)").arg(face));
     TCanvas& c = diagram_;
     for (const TFace& f : Faces) {
         if (!Names(face, f))
@@ -145,6 +147,8 @@ void TFigures::DrawFaceAxis(const QString& face) {
 }
 
 void TFigures::DrawFacePoint(const QString& face) {
+    if (DrawObserver)
+        DrawObserver->Drawing(QStringLiteral("DrawFacePoint(%1)").arg(face));
     TCanvas& c = diagram_;
     SavePen(c.Pen);
     SaveBrush(c.Brush);
@@ -165,6 +169,8 @@ void TFigures::DrawFacePoint(const QString& face) {
 }
 
 void TFigures::DrawFaceSketch(const QString& face) {
+    if (DrawObserver)
+        DrawObserver->Drawing(QStringLiteral("DrawFaceSketch(%1)").arg(face));
     TCanvas& c = diagram_;
     for (const TFace& f : Faces) {
         if (!Names(face, f))

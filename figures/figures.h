@@ -75,6 +75,15 @@ constexpr QPoint StressPixel(int normal, int shear) {
                   TDiagramScale::OriginY + TDiagramScale::PixelsPerMPa * shear);
 }
 
+// Told of each drawing operation of TFigures as it begins, by name and argument ("DrawCircle",
+// "DrawDiagramAxes(2)", "DrawFaceAxis(AE)", "DrawElement(1,1,1)"): the exporter records through it what
+// the walkthrough draws and when.
+class TDrawObserver {
+public:
+    virtual ~TDrawObserver() = default;
+    virtual void Drawing(const QString& operation) = 0;
+};
+
 // The figure state of both panels and every fixed figure drawn on them. The element panel is the
 // 240 x 240 sample, the diagram panel the 400 x 400 sheet of Mohr's circle.
 class TFigures {
@@ -89,6 +98,8 @@ public:
     TElementOptions ElementOptions;
     // 0 while the interface is Dutch, 1 while it is English; read by the direction-centre label.
     std::int32_t EnglishMode = 0;
+    // None in the program itself.
+    TDrawObserver* DrawObserver = nullptr;
 
     void SetAllLayers(bool Value);
     void SetElementOptions(bool Value);

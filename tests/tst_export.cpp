@@ -4,6 +4,7 @@
 // written, and the packaged 32 px icon is the program's window icon.
 #include "appwindow.h"
 #include "exporter/figureexport.h"
+#include "exporter/webdata.h"
 #include "pictures.h"
 #include "steptable.h"
 #include "testsupport.h"
@@ -13,9 +14,14 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QGroupBox>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QPainter>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
@@ -265,6 +271,8 @@ private slots:
     void interruptedExportLeavesNothing();
     void refusesWhatWouldGoWrongBeforeTheWork();
     void packagedIconIsTheProgramIcon();
+    void webDataComesFromTheProgram();
+    void webDataTextsAreThoseOfTheRunningWindow();
 
 private:
     QTemporaryDir scratch_;
@@ -476,8 +484,10 @@ void TestExport::indexShowsEveryStepInOrder() {
     QCOMPARE(index.count(QStringLiteral("<tr><td>1</td>")), 2);
     QCOMPARE(index.count(QStringLiteral("<tr><td>31</td>")), 2);
     QVERIFY(!index.contains(QStringLiteral("<tr><td>0</td>")));
-    for (const char* handout : {"href=\"handout-nl.pdf\"", "href=\"handout-en.pdf\""})
-        QVERIFY2(index.contains(QLatin1String(handout)), handout);
+    for (const char* link : {"href=\"handout-nl.pdf\"", "href=\"handout-en.pdf\"", "href=\"web/index.html\""})
+        QVERIFY2(index.contains(QLatin1String(link)), link);
+    QVERIFY(
+        ReadAll(QDir(figures_).filePath("en/step-30-diagram.svg")).contains("after step 31: draw stresses"));
     // Some steps of each tree, with their explanation beside the pictures of their own node, in tree
     // order.
     const QList<QPair<QString, QString>> steps = {
@@ -724,6 +734,218 @@ void TestExport::packagedIconIsTheProgramIcon() {
                 continue;
             QVERIFY2(a == b, qPrintable(QStringLiteral("pixel (%1, %2)").arg(x).arg(y)));
         }
+}
+
+namespace {
+
+QJsonObject Collected(QJsonObject* figures = nullptr, const std::function<void(QWidget&)>& prepare = {}) {
+    QJsonObject data;
+    QJsonObject ownFigures;
+    const QString problem = CollectWebData(data, figures ? *figures : ownFigures, prepare);
+    if (!problem.isEmpty())
+        qWarning("%s", qPrintable(problem));
+    return problem.isEmpty() ? data : QJsonObject();
+}
+
+// The page's panels as its script keeps them, run on the exported data alone: what each drawing
+// finds and leaves on the canvases and the save slot. A drawing the data has no entry for is a fault.
+class TPageModel {
+public:
+    TPageModel(const QJsonObject& data, const QJsonObject& figures) : data_(data), figures_(figures) {
+        Restart();
+        const QJsonObject start = figures_[u"start"].toObject();
+        canvas_[Element] = start[u"canvas"][Element].toInt();
+        canvas_[Diagram] = start[u"canvas"][Diagram].toInt();
+        slot_ = start[u"slot"].toInt();
+    }
+
+    QStringList Missing;
+    int Draws = 0;
+
+    void Restart() {
+        layers_.clear();
+        options_ = true;
+        taken_ = 0;
+        pending_ = {Element, Diagram};
+        Settle();
+    }
+    void SwitchLanguage() {
+        english_ = !english_;
+        Restart();
+    }
+    void Step(int row) {
+        if (row <= taken_) {
+            taken_ = std::max(taken_, row + 1);
+            for (const QJsonValue& value : data_[u"steps"][Code()].toArray()[row].toArray()) {
+                const QJsonArray action = value.toArray();
+                const QString kind = action[0].toString();
+                if (kind == u"draw" && (action[2].isNull() || !layers_.value(action[2].toString())))
+                    Draw(action[1].toString());
+                else if (kind == u"options")
+                    options_ = action[1].toBool();
+                else if (kind == u"layer")
+                    layers_[action[1].toString()] = action[2].toBool();
+                else if (kind == u"refresh")
+                    pending_.insert(action[1].toString());
+            }
+        }
+        Settle();
+    }
+    void Grid(bool on) {
+        pending_.insert(Diagram);
+        layers_[QStringLiteral("DiagramGrid")] = on;
+        Replay(Diagram);
+        Settle();
+    }
+    int Taken() const { return taken_; }
+
+private:
+    static inline const QString Element = QStringLiteral("PaintBox2");
+    static inline const QString Diagram = QStringLiteral("PaintBox1");
+
+    QString Code() const { return english_ ? QStringLiteral("en") : QStringLiteral("nl"); }
+
+    void Draw(const QString& op) {
+        ++Draws;
+        const QJsonObject entry = figures_[u"ops"][op].toObject();
+        const QString panel = entry[u"panel"].toString();
+        const QString state = QStringLiteral("%1|%2|").arg(canvas_[panel]).arg(slot_);
+        const QJsonObject by = entry[u"by"].toObject();
+        QJsonArray result = by[state + Code()].toArray();
+        if (result.isEmpty())
+            result = by[state + u'*'].toArray();
+        if (result.size() != 3 || result[0].toInt() >= figures_[u"fragments"].toArray().size()) {
+            Missing << op + u' ' + state + Code();
+            return;
+        }
+        canvas_[panel] = result[1].toInt();
+        slot_ = result[2].toInt();
+        if (!entry[u"sets"].isNull())
+            layers_[entry[u"sets"].toString()] = true;
+    }
+    void Replay(const QString& panel) {
+        for (const QJsonValue& value : data_[u"replay"][panel].toArray()) {
+            const QJsonArray entry = value.toArray();
+            if (layers_.value(entry[0].toString()))
+                Draw(entry[1].toString().replace(QStringLiteral("{options}"),
+                                                 options_ ? QStringLiteral("1") : QStringLiteral("0")));
+        }
+    }
+    void Settle() {
+        for (const QString& panel : {Element, Diagram}) {
+            if (!pending_.contains(panel))
+                continue;
+            const QJsonValue erased = figures_[u"erase"][QString::number(canvas_[panel])];
+            if (erased.isUndefined())
+                Missing << QStringLiteral("erase %1").arg(canvas_[panel]);
+            canvas_[panel] = erased.toInt();
+            Replay(panel);
+        }
+        pending_.clear();
+    }
+
+    const QJsonObject& data_;
+    const QJsonObject& figures_;
+    QHash<QString, bool> layers_;
+    QHash<QString, int> canvas_;
+    QSet<QString> pending_;
+    int slot_ = 0;
+    bool options_ = true;
+    bool english_ = false;
+    int taken_ = 0;
+};
+
+} // namespace
+
+void TestExport::webDataComesFromTheProgram() {
+    QJsonObject figures;
+    const QJsonObject data = Collected(&figures);
+    QVERIFY(!data.isEmpty());
+    if (const QByteArray folder = qgetenv("MOHRWALK_WEBDATA_DUMP"); !folder.isEmpty()) {
+        QFile dataFile(QString::fromLocal8Bit(folder) + QStringLiteral("/data.js"));
+        QVERIFY(dataFile.open(QIODevice::WriteOnly));
+        dataFile.write(WebDataScript("MOHRWALK_DATA", data));
+        QFile figuresFile(QString::fromLocal8Bit(folder) + QStringLiteral("/figures.js"));
+        QVERIFY(figuresFile.open(QIODevice::WriteOnly));
+        figuresFile.write(WebDataScript("MOHRWALK_FIGURES", figures));
+    }
+
+    // The trees in pre-order, with the desktop's texts and levels; every row's program shows one of
+    // the explanations.
+    for (const char* code : {"nl", "en"}) {
+        const QJsonArray rows = data[u"trees"][QLatin1String(code)].toArray();
+        QCOMPARE(rows.size(), test::StepCount);
+        const QJsonArray programs = data[u"steps"][QLatin1String(code)].toArray();
+        QCOMPARE(programs.size(), test::StepCount);
+        for (int i = 0; i < test::StepCount; ++i) {
+            const test::TStepRow& row = test::StepTable[std::size_t(i)];
+            QCOMPARE(rows[i][u"text"].toString(),
+                     QString::fromUtf16(code == std::string_view("en") ? row.English : row.Dutch));
+            QCOMPARE(rows[i][u"level"].toInt(), row.Level);
+            int adds = 0;
+            for (const QJsonValue& action : programs[i].toArray())
+                if (action[0].toString() == u"add") {
+                    ++adds;
+                    QVERIFY(
+                        !data[u"explanations"][QLatin1String(code)][action[1].toInt()].toString().isEmpty());
+                }
+            QCOMPARE(adds, 1);
+        }
+    }
+    QCOMPARE(data[u"refusal"][u"en"].toString(), QStringLiteral("No jumps allowed in the list !"));
+
+    // Every drawing the page can be asked for has its fragment and next states: the whole walk in both
+    // languages with the grid switched, then a few hundred seeded random actions.
+    TPageModel page(data, figures);
+    for (int round = 0; round < 2; ++round) {
+        for (int row = 0; row < test::StepCount; ++row) {
+            page.Step(row);
+            if (row == 6 || row == 20)
+                page.Grid(row == 20);
+        }
+        page.SwitchLanguage();
+    }
+    QRandomGenerator random(20261209);
+    for (int action = 0; action < 600; ++action) {
+        const int kind = random.bounded(20);
+        if (kind == 0)
+            page.Restart();
+        else if (kind == 1)
+            page.SwitchLanguage();
+        else if (kind == 2)
+            page.Grid(random.bounded(2) == 1);
+        else if (kind < 8)
+            page.Step(random.bounded(std::max(1, page.Taken())));
+        else
+            page.Step(std::min(page.Taken(), test::StepCount - 1));
+    }
+    QVERIFY(page.Draws > 500);
+    // The labels are real text in the fragments, both direction-centre labels among them.
+    const QByteArray fragments =
+        QJsonDocument(figures[u"fragments"].toArray()).toJson(QJsonDocument::Compact);
+    for (const char* label : {"\"Syx\"", "\"R.C.\"", "\"D.C.\"", "\"m\""})
+        QVERIFY2(fragments.contains(label), label);
+    QCOMPARE(page.Missing, QStringList());
+
+    // Both files stay well within what a first view may read; the page's own files are small.
+    const QByteArray dataScript = WebDataScript("MOHRWALK_DATA", data);
+    const QByteArray figuresScript = WebDataScript("MOHRWALK_FIGURES", figures);
+    QVERIFY2(dataScript.size() <= 150 * 1000, QByteArray::number(dataScript.size()).constData());
+    QVERIFY2(dataScript.size() + figuresScript.size() <= 600 * 1024,
+             QByteArray::number(dataScript.size() + figuresScript.size()).constData());
+}
+
+void TestExport::webDataTextsAreThoseOfTheRunningWindow() {
+    // A row and a caption changed in the window show in the data; the row keeps its step's key.
+    const QJsonObject data = Collected(nullptr, [](QWidget& form) {
+        auto* tree = form.findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
+        NodeAt(tree, 6)->setText(0, QStringLiteral("teken grid (nieuw)"));
+        form.findChild<QGroupBox*>(QStringLiteral("GroupBox4"))->setTitle(QStringLiteral("Toelichting"));
+    });
+    QVERIFY(!data.isEmpty());
+    QCOMPARE(data[u"trees"][u"nl"][6][u"text"].toString(), QStringLiteral("teken grid (nieuw)"));
+    QCOMPARE(data[u"texts"][u"start"][u"GroupBox4"].toString(), QStringLiteral("Toelichting"));
+    QCOMPARE(data[u"trees"][u"en"][6][u"text"].toString(), QStringLiteral("draw grid"));
 }
 
 QTEST_MAIN(TestExport)

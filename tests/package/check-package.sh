@@ -75,6 +75,13 @@ expected=(
     ./usr/share/man/man1/mohrwalk-figures.1.gz
     ./usr/share/lintian/overrides/mohrwalk
 )
+# The web edition: every file the figures program wrote into web/ while packaging, and nothing else.
+web=$build/web-edition/figures/web
+if [[ -d $web ]]; then
+    while IFS= read -r file; do
+        expected+=("./usr/share/mohrwalk/web/${file#./}")
+    done < <(cd "$web" && find . -type f)
+fi
 dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sort >"$scratch/files"
 printf '%s\n' "${expected[@]}" | sort >"$scratch/expected"
 if ! diff -u "$scratch/expected" "$scratch/files"; then

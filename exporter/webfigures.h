@@ -1,0 +1,30 @@
+#pragma once
+
+#include "figures/canvas.h"
+
+#include <QJsonObject>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+namespace mohr {
+
+// What a repaint and the drawing operations start from on the two panels, taken from the live window.
+struct TWebPanels {
+    QSize ElementSize;
+    QSize DiagramSize;
+    TPen ElementPen, DiagramPen;
+    TBrush ElementBrush, DiagramBrush;
+    TCanvasFont ElementFont, DiagramFont;
+    QPoint ElementPos, DiagramPos;
+    TCanvasFont ElementPanelFont, DiagramPanelFont;
+};
+
+// The panels' drawing as the page replays it: every operation in `operations` (with the layer it sets,
+// in `figures["ops"]`) drawn alone on the vector canvas from every canvas state and save-slot state it
+// can meet, found by a closure from the start states through every operation and the repaint's erase,
+// in both languages. Fills `start`, `erase`, `ops.<op>.panel`/`by`, `fragments`, `states`; returns an
+// empty string or why it could not.
+QString CollectWebFigures(const TWebPanels& panels, const QStringList& operations, QJsonObject& figures);
+
+} // namespace mohr
