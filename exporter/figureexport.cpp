@@ -2,6 +2,7 @@
 #include "exporter/handout.h"
 #include "exporter/interrupts.h"
 #include "exporter/outputfolder.h"
+#include "exporter/webexport.h"
 
 #include "app/main.h"
 #include "app/paintbox.h"
@@ -487,6 +488,8 @@ int RunFigureExport(const QStringList& arguments, QTextStream& out, QTextStream&
         const QString path = folder.filePath(QStringLiteral("index.html"));
         written(path, WriteFile(path, IndexPage(walks, elementSize, diagramSize)));
     }
+    if (failure.isEmpty() && InterruptSignal() == 0)
+        failure = WriteWebEdition(folder.filePath(QStringLiteral("web")), files);
     if (failure.isEmpty()) {
         // Once the figures are moved into place, they are the result: a late signal waits until then.
         const TInterruptsHeld held;

@@ -1,0 +1,78 @@
+#include "exporter/webexport.h"
+
+#include "exporter/webdata.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonObject>
+#include <QSaveFile>
+
+#include <utility>
+
+namespace mohr {
+
+namespace {
+
+QByteArray Resource(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Empty, or the system's reason why the file could not be written.
+QString Write(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return file.errorString();
+    return {};
+}
+
+// Text for an HTML document: the few characters that would be markup, as references.
+QByteArray HtmlText(const QString& text) {
+    return text.toHtmlEscaped().toUtf8();
+}
+
+} // namespace
+
+QString WriteWebEdition(const QString& folder, int& files) {
+    QJsonObject data;
+    QJsonObject figures;
+    if (const QString problem = CollectWebData(data, figures); !problem.isEmpty())
+        return problem;
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("Could not make the folder %1.").arg(QDir::toNativeSeparators(folder));
+
+    // The page has its language and title before any script runs: the window's, as it starts.
+    QByteArray page = Resource(QStringLiteral(":/web/index.html"));
+    page.replace("@LANG@", "nl");
+    page.replace("@TITLE@", HtmlText(data.value(QStringLiteral("texts"))
+                                         .toObject()
+                                         .value(QStringLiteral("start"))
+                                         .toObject()
+                                         .value(QStringLiteral("MainForm"))
+                                         .toString()));
+
+    // The tool buttons' fine drawings, shown at their normal size so that they stay sharp when zoomed.
+    const std::pair<const char*, QByteArray> contents[] = {
+        {"index.html", page},
+        {"mohrwalk.css", Resource(QStringLiteral(":/web/mohrwalk.css"))},
+        {"mohrwalk.js", Resource(QStringLiteral(":/web/mohrwalk.js"))},
+        {"data.js", WebDataScript("MOHRWALK_DATA", data)},
+        {"figures.js", WebDataScript("MOHRWALK_FIGURES", figures)},
+        {"question.png", Resource(QStringLiteral(":/pictures/question@2x.png"))},
+        {"sheet.png", Resource(QStringLiteral(":/pictures/sheet@2x.png"))},
+        {"flags.png", Resource(QStringLiteral(":/pictures/flags@2x.png"))},
+        {"icon.png", Resource(QStringLiteral(":/pictures/icon@2x.png"))},
+        {"logo.jpg", Resource(QStringLiteral(":/logo.jpg"))},
+    };
+    for (const auto& [name, bytes] : contents) {
+        const QString path = QDir(folder).filePath(QLatin1String(name));
+        if (bytes.isEmpty())
+            return QStringLiteral("The program holds no %1 for the web edition.").arg(QLatin1String(name));
+        if (const QString problem = Write(path, bytes); !problem.isEmpty())
+            return QStringLiteral("Could not write %1: %2.").arg(QDir::toNativeSeparators(path), problem);
+        ++files;
+    }
+    return {};
+}
+
+} // namespace mohr
