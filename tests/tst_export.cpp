@@ -271,6 +271,7 @@ private slots:
     void interruptedExportLeavesNothing();
     void refusesWhatWouldGoWrongBeforeTheWork();
     void packagedIconIsTheProgramIcon();
+    void webPageRefersOnlyToItsOwnFiles();
     void webDataComesFromTheProgram();
     void webDataTextsAreThoseOfTheRunningWindow();
 
@@ -476,7 +477,7 @@ void TestExport::indexShowsEveryStepInOrder() {
         files += EntriesOf(QDir(figures_).filePath(QLatin1String(code))).size();
     QCOMPARE(files, 31 * 2 * 3 * 2);
     QCOMPARE(EntriesOf(figures_),
-             (QStringList{"en", "handout-en.pdf", "handout-nl.pdf", "index.html", "nl"}));
+             (QStringList{"en", "handout-en.pdf", "handout-nl.pdf", "index.html", "nl", "web"}));
 
     const QString index = QString::fromUtf8(ReadAll(QDir(figures_).filePath("index.html")));
     QVERIFY(!index.contains(StepMark));
@@ -718,6 +719,32 @@ void TestExport::refusesWhatWouldGoWrongBeforeTheWork() {
         QVERIFY2(run.Err.contains("No space left on device"), qPrintable(run.Err));
         QCOMPARE(left, QStringList());
     }
+}
+
+void TestExport::webPageRefersOnlyToItsOwnFiles() {
+    // The page works from disk with no network: everything it names is a file of its own folder, and its
+    // policy allows nothing else and no script of its own text.
+    const QString web = QDir(figures_).filePath("web");
+    const QString page = QString::fromUtf8(ReadAll(QDir(web).filePath("index.html")));
+    QVERIFY(page.contains("<title>KS1150 : Tensorkring</title>"));
+    QVERIFY(page.contains("<html lang=\"nl\">"));
+    QVERIFY(page.contains("default-src 'self'; script-src 'self';"));
+    QVERIFY(!page.contains("@"));
+    const QRegularExpression reference(QStringLiteral("(?:src|href)=\"([^\"]*)\""));
+    int references = 0;
+    for (auto it = reference.globalMatch(page); it.hasNext(); ++references) {
+        const QString target = it.next().captured(1);
+        QVERIFY2(!target.contains(':') && !target.startsWith('/') && !target.contains(".."),
+                 qPrintable(target));
+        QVERIFY2(QFileInfo::exists(QDir(web).filePath(target)), qPrintable(target));
+    }
+    QVERIFY(references >= 8);
+    // No inline script: every script is a file.
+    QCOMPARE(page.count("<script"), page.count("<script src="));
+    // The script and the data are the program's: the title and the first step as the window has them.
+    QVERIFY(ReadAll(QDir(web).filePath("data.js")).startsWith("window.MOHRWALK_DATA = {"));
+    QVERIFY(QString::fromUtf8(ReadAll(QDir(web).filePath("data.js")))
+                .contains(walks_[0].Explanations[0].left(40)));
 }
 
 void TestExport::packagedIconIsTheProgramIcon() {
