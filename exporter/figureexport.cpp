@@ -2,6 +2,7 @@
 #include "exporter/handout.h"
 #include "exporter/interrupts.h"
 #include "exporter/outputfolder.h"
+#include "exporter/quietplatform.h"
 #include "exporter/webexport.h"
 
 #include "app/main.h"
@@ -33,19 +34,6 @@
 namespace mohr {
 
 namespace {
-
-// The desktop services of the main window, answered at once and silently: the export runs unattended.
-// A refusal of a step would mean the walk went wrong, so it is remembered.
-class TQuietPlatform : public TPlatform {
-public:
-    void MessageBeep() override {}
-    int PrimaryScreenWidth() override { return 1024; }
-    int ExecModal(QDialog*) override { return 0; }
-    void Information(QWidget*, const QString& text) override { Refusal = text; }
-    void Popup(QMenu*, QPoint) override {}
-
-    QString Refusal;
-};
 
 // Lets the window handle what the last click left pending, so the panels show what a student sees:
 // a refreshed panel has been cleared and replayed.
