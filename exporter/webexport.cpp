@@ -38,6 +38,9 @@ QString WriteWebEdition(const QString& folder, int& files) {
     QJsonObject figures;
     if (const QString problem = CollectWebData(data, figures); !problem.isEmpty())
         return problem;
+    // The drawings and the panels' descriptions are read right after the page's first paint, so that the
+    // first view stays small; the page waits for them only if a step comes sooner.
+    const QJsonObject descriptions = data.take(QStringLiteral("descriptions")).toObject();
     if (!QDir().mkpath(folder))
         return QStringLiteral("Could not make the folder %1.").arg(QDir::toNativeSeparators(folder));
 
@@ -58,6 +61,7 @@ QString WriteWebEdition(const QString& folder, int& files) {
         {"mohrwalk.js", Resource(QStringLiteral(":/web/mohrwalk.js"))},
         {"data.js", WebDataScript("MOHRWALK_DATA", data)},
         {"figures.js", WebDataScript("MOHRWALK_FIGURES", figures)},
+        {"descriptions.js", WebDataScript("MOHRWALK_DESCRIPTIONS", descriptions)},
         {"question.png", Resource(QStringLiteral(":/pictures/question@2x.png"))},
         {"sheet.png", Resource(QStringLiteral(":/pictures/sheet@2x.png"))},
         {"flags.png", Resource(QStringLiteral(":/pictures/flags@2x.png"))},

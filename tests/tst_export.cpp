@@ -739,6 +739,22 @@ void TestExport::webPageRefersOnlyToItsOwnFiles() {
         QVERIFY2(QFileInfo::exists(QDir(web).filePath(target)), qPrintable(target));
     }
     QVERIFY(references >= 8);
+    // The first view reads the page and what it names; the drawings and descriptions come after the first
+    // paint. Both stay within their bounds, the whole folder within 1 MiB.
+    qint64 firstView = page.toUtf8().size();
+    for (const char* file : {"mohrwalk.css", "mohrwalk.js", "data.js", "icon.png", "logo.jpg", "question.png",
+                             "sheet.png", "flags.png"})
+        firstView += QFileInfo(QDir(web).filePath(QLatin1String(file))).size();
+    QVERIFY2(firstView <= 200 * 1000, qPrintable(QString::number(firstView)));
+    qint64 all = 0;
+    for (const QByteArray& bytes : FilesBelow(web))
+        all += bytes.size();
+    QVERIFY2(all <= 1024 * 1024, qPrintable(QString::number(all)));
+    for (const char* later : {"figures.js", "descriptions.js"})
+        QVERIFY2(
+            QString::fromUtf8(ReadAll(QDir(web).filePath("mohrwalk.js"))).contains(QLatin1String(later)) &&
+                QFileInfo::exists(QDir(web).filePath(QLatin1String(later))),
+            later);
     // No inline script: every script is a file.
     QCOMPARE(page.count("<script"), page.count("<script src="));
     // The script and the data are the program's: the title and the first step as the window has them.

@@ -5,7 +5,9 @@
 (function () {
   "use strict";
   const D = window.MOHRWALK_DATA;
-  const F = window.MOHRWALK_FIGURES;
+  // The drawings and the descriptions arrive right after the first paint (see start).
+  let F = null;
+  let descriptions = null;
   const SVG = "http://www.w3.org/2000/svg";
   const $ = (id) => document.getElementById(id);
   const PANELS = ["PaintBox2", "PaintBox1"];
@@ -41,7 +43,7 @@
     current: { nl: -1, en: -1 },
     layers: {},
     options: true,
-    slot: F.start.slot,
+    slot: 0,
     page: 1,
     dialog: null,
     panels: {},
@@ -114,7 +116,7 @@
 
   function describePanels() {
     let key = D.layers.map((name) => (state.layers[name] ? "1" : "0")).join("") + "/" + (state.options ? "1" : "0");
-    const words = D.descriptions[state.lang][key];
+    const words = descriptions && descriptions[state.lang][key];
     for (const panel of PANELS) text(panel + "-description", words ? words[panel] : "");
   }
 
@@ -217,7 +219,7 @@
   }
 
   // --- the order rule and the step programs --------------------------------------------------------------
-  function takeStep(lang, index) {
+  const takeStep = whenFigures(function (lang, index) {
     // Opened on every click, also a refused one.
     state.expanded[lang][index] = true;
     let allowed = true;
@@ -251,7 +253,7 @@
       rowElement(lang, index).focus();
       announce(memoLines.join("\n"));
     }
-  }
+  });
 
   const memoLines = [];
   function showMemo() { $("Memo1").textContent = memoLines.join("\n"); }
@@ -261,6 +263,15 @@
     live.textContent = "";
     // Set anew a moment later, so that a reader hears the same words twice when they come twice.
     window.setTimeout(() => { live.textContent = words; }, 50);
+  }
+
+  // Actions that draw wait for the drawings, which come within moments of the first paint.
+  const waiting = [];
+  function whenFigures(action) {
+    return function (...args) {
+      if (F) action(...args);
+      else waiting.push(() => action(...args));
+    };
   }
 
   // --- the drawings -------------------------------------------------------------------------------------
@@ -331,13 +342,13 @@
     showTree("en");
   }
 
-  function restartCommand() {
+  const restartCommand = whenFigures(function restartCommand() {
     restart();
     afterAction();
     announce(state.lang === "en" ? "started again" : "opnieuw begonnen");
-  }
+  });
 
-  function switchLanguage() {
+  const switchLanguage = whenFigures(function switchLanguage() {
     restart();
     state.lang = state.lang === "nl" ? "en" : "nl";
     state.column = state.lang;
@@ -350,16 +361,16 @@
     showTree(state.lang);
     if (state.page === 1) rowElement(state.lang, 0).focus();
     announce(state.lang === "en" ? "English, started again" : "Nederlands, opnieuw begonnen");
-  }
+  });
 
-  function grid(on) {
+  const grid = whenFigures(function grid(on) {
     closeMenu();
     state.panels.PaintBox1.pending = true;
     state.layers.DiagramGrid = on;
     // Drawn over the old picture at once, then replayed anew on white.
     replay("PaintBox1");
     afterAction();
-  }
+  });
 
   let audio = null;
   function beep() {
@@ -375,7 +386,7 @@
     } catch (e) { /* no sound to be had: the page change stands on its own */ }
   }
 
-  function showPage(page, focusTab) {
+  const showPage = whenFigures(function showPage(page, focusTab) {
     if (page === state.page) return;
     state.page = page;
     $("TabSheet1").hidden = page !== 1;
@@ -389,7 +400,7 @@
     beep();
     afterAction();
     if (focusTab) $(page === 1 ? "TabSheet1-tab" : "TabSheet2-tab").focus();
-  }
+  });
 
   // --- dialogs ------------------------------------------------------------------------------------------
   function openDialog(id, focus, back) {
@@ -511,9 +522,15 @@
   }
 
   // --- start --------------------------------------------------------------------------------------------
+  function loadLater(file, loaded) {
+    const script = document.createElement("script");
+    script.src = file;
+    script.addEventListener("load", loaded);
+    document.head.append(script);
+  }
+
   function start() {
     resetFlags();
-    for (const id of PANELS) makePanel(id);
     buildTree("nl");
     buildTree("en");
     state.current.nl = 0;
@@ -549,7 +566,20 @@
     document.addEventListener("pointerdown", (e) => {
       if (!$("PopupMenu1").hidden && !$("PopupMenu1").contains(e.target)) closeMenu();
     });
-    window.mohrwalkReady = true;
+    // After the first paint: the drawings, then the descriptions of the panels.
+    window.requestAnimationFrame(() => window.setTimeout(() => {
+      loadLater("figures.js", () => {
+        F = window.MOHRWALK_FIGURES;
+        state.slot = F.start.slot;
+        for (const id of PANELS) makePanel(id);
+        while (waiting.length) waiting.shift()();
+        loadLater("descriptions.js", () => {
+          descriptions = window.MOHRWALK_DESCRIPTIONS;
+          describePanels();
+          window.mohrwalkReady = true;
+        });
+      });
+    }, 0));
   }
 
   start();
