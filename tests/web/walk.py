@@ -1,0 +1,227 @@
+"""The web edition in a real browser: headless Chromium opens the page from disk, through a folder whose
+name has a space, with the network cut off, and walks all 31 steps in both languages, by mouse in Dutch
+and by keys in English, reading back what a student sees: the rows and their marks, the explanations, the
+refusal (a modal dialog that keeps the focus and gives it back), restart, the language switch and the
+grid menu.
+
+Usage: walk.py PATH/TO/mohrwalk-figures. Exits 77 when chromium, chromedriver or selenium is missing.
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import urllib.parse
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "e2e_x11"))
+try:
+    from selenium import webdriver
+    from selenium.webdriver.chrome.options import Options
+    from selenium.webdriver.chrome.service import Service
+    from selenium.webdriver.common.action_chains import ActionChains
+    from selenium.webdriver.common.by import By
+    from selenium.webdriver.common.keys import Keys
+except ImportError:
+    print("SKIP: python3-selenium is not installed")
+    sys.exit(77)
+
+# The step table and the explanations the desktop tests hold the program to.
+NODES, EXPLANATIONS, MARK = None, None, "\u00ab"
+with open(os.path.join(os.path.dirname(__file__), "..", "e2e_x11", "walkthrough.py"), encoding="utf-8") as f:
+    source = f.read()
+namespace = {}
+# Only the tables: the step rows and the explanations given word for word.
+exec(source[source.index("NODES = ["):source.index("MARK = ")], namespace)
+exec(source[source.index("EXPLANATIONS = {"):source.index("\n}\n", source.index("EXPLANATIONS = {")) + 3], namespace)
+NODES, EXPLANATIONS = namespace["NODES"], namespace["EXPLANATIONS"]
+
+failures = []
+
+
+def fail(message):
+    failures.append(message)
+    print("FAIL:", message, flush=True)
+
+
+def wait_until(condition, timeout=5):
+    end = time.time() + timeout
+    while time.time() < end:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.02)
+    return None
+
+
+def browser():
+    for tool in ("/usr/bin/chromium", "/usr/bin/chromedriver"):
+        if not os.path.exists(tool):
+            print(f"SKIP: {tool} is not installed")
+            sys.exit(77)
+    options = Options()
+    for argument in ("--headless=new", "--no-sandbox", "--window-size=1024,768", "--disable-gpu",
+                     "--proxy-server=127.0.0.1:9", "--proxy-bypass-list=<-loopback>"):
+        options.add_argument(argument)
+    options.binary_location = "/usr/bin/chromium"
+    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    # No network at all, as on a student's laptop offline.
+    driver.execute_cdp_cmd("Network.enable", {})
+    driver.execute_cdp_cmd("Network.emulateNetworkConditions",
+                           {"offline": True, "latency": 0, "downloadThroughput": 0, "uploadThroughput": 0})
+    return driver
+
+
+class Page:
+    def __init__(self, driver, lang):
+        self.d = driver
+        self.lang = lang
+
+    def tree_id(self):
+        return "TreeView1" if self.lang == "nl" else "TreeViewUK"
+
+    def row(self, k):
+        return self.d.find_element(By.CSS_SELECTOR, f"#{self.tree_id()} [data-index='{k}']")
+
+    def memo(self):
+        return self.d.find_element(By.ID, "Memo1").get_attribute("textContent")
+
+    def active(self):
+        return self.d.switch_to.active_element
+
+    def key(self, *keys):
+        self.active().send_keys(*keys)
+
+    def combo(self, letter):
+        ActionChains(self.d).key_down(Keys.ALT).key_down(Keys.SHIFT).send_keys(letter) \
+            .key_up(Keys.SHIFT).key_up(Keys.ALT).perform()
+
+    def checked(self):
+        return [r.get_attribute("aria-checked") == "true"
+                for r in self.d.find_elements(By.CSS_SELECTOR, f"#{self.tree_id()} [role=treeitem]")]
+
+    def diagram_shapes(self):
+        return self.d.execute_script("return document.querySelectorAll('#PaintBox1 svg *').length")
+
+
+def check_step(page, k, how):
+    text = NODES[k][1 if page.lang == "nl" else 2]
+    row = page.row(k)
+    if wait_until(lambda: row.text == text + MARK) is None:
+        fail(f"{page.lang} node {k} ({how}): the row reads {row.text!r}, not {text + MARK!r}")
+    marks = page.checked()
+    if marks != [i <= k for i in range(len(marks))]:
+        fail(f"{page.lang} node {k}: the taken rows are {marks}")
+    if k in EXPLANATIONS:
+        expected = EXPLANATIONS[k][0 if page.lang == "nl" else 1]
+        if wait_until(lambda: page.memo().strip() == expected) is None:
+            fail(f"{page.lang} node {k}: explanation {page.memo()!r}, expected {expected!r}")
+    elif not page.memo().strip():
+        fail(f"{page.lang} node {k}: no explanation")
+
+
+def check_refusal(page, k, close, message):
+    before = (page.checked(), page.memo(), page.diagram_shapes())
+    page.row(k).click() if close == "OK" else page.key(Keys.ENTER)
+    dialog = page.d.find_element(By.ID, "Information")
+    if wait_until(dialog.is_displayed) is None:
+        fail(f"node {k} out of turn: no refusal")
+        return
+    if page.d.find_element(By.ID, "InformationText").text != message:
+        fail(f"the refusal says {page.d.find_element(By.ID, 'InformationText').text!r}")
+    if page.active().get_attribute("id") != "InformationOK":
+        fail("the refusal does not hold the focus")
+    page.key(Keys.TAB)
+    if page.active().get_attribute("id") != "InformationOK":
+        fail("Tab left the refusal")
+    if close == "OK":
+        page.d.find_element(By.ID, "InformationOK").click()
+    else:
+        page.key(Keys.ESCAPE if close == "Escape" else Keys.ENTER)
+    if wait_until(lambda: not dialog.is_displayed()) is None:
+        fail(f"{close} did not close the refusal")
+    if (page.checked(), page.memo(), page.diagram_shapes()) != before:
+        fail("the refused step changed something")
+    if page.active().get_attribute("data-index") != str(k):
+        fail("after the refusal the focus is not back on the row")
+
+
+def main():
+    program = sys.argv[1]
+    scratch = tempfile.mkdtemp()
+    try:
+        folder = os.path.join(scratch, "course site", "mohr")
+        os.makedirs(os.path.dirname(folder))
+        run = subprocess.run([program, folder], capture_output=True, text=True)
+        if run.returncode != 0:
+            fail(f"mohrwalk-figures failed: {run.stderr}")
+            return 1
+        url = "file://" + urllib.parse.quote(os.path.join(folder, "web", "index.html"))
+        d = browser()
+        try:
+            d.get(url)
+            if wait_until(lambda: d.execute_script("return window.mohrwalkReady === true")) is None:
+                fail("the page did not get ready from disk without a network")
+                return 1
+            page = Page(d, "nl")
+            if d.title != "KS1150 : Tensorkring":
+                fail(f"the title is {d.title!r}")
+            # Dutch, by mouse: a jump refused, then every step in order.
+            check_refusal(page, 2, "OK", "Geen sprongen maken in de lijst !")
+            for k in range(len(NODES)):
+                page.row(k).click()
+                check_step(page, k, "click")
+            # The grid menu by the visible button: hidden and drawn again.
+            shapes = page.diagram_shapes()
+            d.find_element(By.ID, "GridMenuButton").click()
+            d.find_element(By.ID, "OFF1").click()
+            if wait_until(lambda: page.diagram_shapes() < shapes) is None:
+                fail("hiding the grid left the diagram as it was")
+            hidden = page.diagram_shapes()
+            d.find_element(By.ID, "GridMenuButton").click()
+            d.find_element(By.ID, "ON1").click()
+            if page.diagram_shapes() <= hidden:
+                fail("drawing the grid again added nothing to the diagram")
+            # Restart by its button: no marks, no explanation, blank panels.
+            d.find_element(By.ID, "SpeedButton2").click()
+            if any(page.checked()) or page.memo() or page.diagram_shapes():
+                fail("restart left marks, an explanation or drawings")
+
+            # English by the language key, then by keys alone.
+            page.combo("l")
+            page.lang = "en"
+            if wait_until(lambda: d.title == "KS2170 : Mohr\u2019s circle") is None:
+                fail(f"after the language key the title is {d.title!r}")
+            if d.execute_script("return document.documentElement.lang") != "en":
+                fail("the page's language did not follow")
+            if page.active().get_attribute("data-index") != "0":
+                fail("after the switch the focus is not on the first row")
+            page.key(Keys.ARROW_DOWN)
+            check_refusal(page, 2, "Escape", "No jumps allowed in the list !")
+            page.key(Keys.HOME)
+            presses = 0
+            for k in range(len(NODES)):
+                if page.active().get_attribute("data-index") != str(k):
+                    fail(f"the keys did not lead to node {k}")
+                    break
+                page.key(Keys.ENTER if k % 2 else Keys.SPACE)
+                presses += 1
+                check_step(page, k, "key")
+                if k + 1 < len(NODES):
+                    page.key(Keys.ESCAPE if page.active().get_attribute("id") == "Memo1" else Keys.ARROW_DOWN)
+                    presses += 1
+            print(f"English walk by keys: {presses} key presses", flush=True)
+        finally:
+            d.quit()
+    finally:
+        shutil.rmtree(scratch, ignore_errors=True)
+    if failures:
+        print(f"0 passed, {len(failures)} failed")
+        return 1
+    print("1 passed, 0 failed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
