@@ -63,6 +63,7 @@
     const names = D.names[state.lang];
     document.documentElement.lang = state.lang;
     document.title = t.MainForm;
+    text("Heading", t.MainForm);
     text("TabSheet1-tab", t.TabSheet1);
     text("TabSheet2-tab", t.TabSheet2);
     for (const box of ["GroupBox1", "GroupBox2", "GroupBox3", "GroupBox4"])
@@ -557,11 +558,16 @@
     diagram.addEventListener("contextmenu", (e) => { e.preventDefault(); openMenuAtDiagram(); });
     // A long press opens the grid menu on a touch screen, as the right button does.
     let press = null;
+    let pressed = false;
     diagram.addEventListener("pointerdown", (e) => {
-      if (e.pointerType !== "mouse") press = window.setTimeout(openMenuAtDiagram, 600);
+      pressed = false;
+      if (e.pointerType !== "mouse")
+        press = window.setTimeout(() => { pressed = true; openMenuAtDiagram(); }, 600);
     });
     for (const end of ["pointerup", "pointercancel", "pointerleave"])
       diagram.addEventListener(end, () => { if (press) window.clearTimeout(press); press = null; });
+    // The finger lifted after a long press must not also click the menu entry that opened under it.
+    diagram.addEventListener("touchend", (e) => { if (pressed) e.preventDefault(); pressed = false; });
     document.addEventListener("keydown", pageKey);
     document.addEventListener("pointerdown", (e) => {
       if (!$("PopupMenu1").hidden && !$("PopupMenu1").contains(e.target)) closeMenu();
