@@ -76,7 +76,8 @@
     menuEntry("ON1", t.ON1, KEYS.gridOn);
     menuEntry("OFF1", t.OFF1, KEYS.gridOff);
     $("GridMenuButton").textContent = t.grid1;
-    $("GridMenuButton").setAttribute("aria-label", names.PopupMenu1);
+    // Named by its visible word first, so that a user who says what is seen reaches it.
+    $("GridMenuButton").setAttribute("aria-label", t.grid1 + " (" + names.PopupMenu1 + ")");
     $("PopupMenu1").setAttribute("aria-label", names.PopupMenu1);
     const buttons = [["SpeedButton1", KEYS.about], ["SpeedButton2", KEYS.restart], ["SpeedButton4", KEYS.language]];
     for (const [id, key] of buttons) {

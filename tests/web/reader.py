@@ -51,7 +51,8 @@ def axe_violations(d):
             d.execute_script(f.read())
     return d.execute_async_script(
         "const done = arguments[arguments.length - 1];"
-        "axe.run(document, {resultTypes: ['violations']}).then("
+        "axe.run(document, {resultTypes: ['violations'],"
+        "  rules: {'label-content-name-mismatch': {enabled: true}}}).then("
         "  (r) => done(r.violations.map((v) => v.id + ' (' + v.impact + '): ' +"
         "    v.nodes.map((n) => n.target.join(' ')).join(', '))),"
         "  (e) => done(['axe failed: ' + e]));")
