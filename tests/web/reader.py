@@ -203,6 +203,11 @@ def check_reader(d, url):
     # Collapsed rows are not in the reader's tree; the top rows carry level 1 and their place.
     if not rows or any(prop(r, "level") != 1 for r in rows):
         fail(f"reader: the rows at the start are {[(r['name']['value'], prop(r, 'level')) for r in rows]}")
+    # A row is named by its own text, as on the desktop: the drawn +/- signs are not read.
+    texts = d.execute_script("return [...document.querySelectorAll('#TreeView1 [role=treeitem]:not([hidden])')]"
+                             ".map((e) => e.textContent)")
+    if [r["name"]["value"] for r in rows] != texts:
+        fail(f"reader: the rows are read as {[r['name']['value'] for r in rows]}, not {texts}")
     if any(prop(r, "checked") not in ("false", False) for r in rows):
         fail("reader: a row at the start is not read as not taken")
     if d.execute_script("return document.documentElement.lang") != "nl":
