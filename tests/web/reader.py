@@ -235,6 +235,12 @@ def check_reader(d, url):
             if len(taken) != sum(1 for i in range(14) if page.row(i).is_displayed()):
                 fail(f"reader: mid-walk {len(taken)} rows are read as taken")
             print("reader: after step 13 the live region said", repr(words), flush=True)
+            # The panels are images named and described as on the desktop.
+            images = {n["name"]["value"]: n.get("description", {}).get("value", "") for n in ax_nodes(d)
+                      if n.get("role", {}).get("value") in ("image", "img") and not n.get("ignored")}
+            for name in ("Tekening van het element", "Tekening van de tensorkring"):
+                if not images.get(name):
+                    fail(f"reader: no image {name!r} with a description among {list(images)}")
     # A refusal: an alert dialog holding the focus, given back to the row.
     d.find_element(By.ID, "SpeedButton2").click()
     words = heard(d)
