@@ -12,14 +12,12 @@ Usage: reader.py PATH/TO/mohrwalk-figures. Exits 77 when chromium, chromedriver,
 
 import os
 import shutil
-import subprocess
 import sys
-import tempfile
 import time
 import urllib.parse
 
 sys.path.insert(0, os.path.dirname(__file__))
-from walk import NODES, Page, browser, fail, failures, wait_until  # noqa: E402  (exits 77 without selenium)
+from walk import NODES, Page, fail, failures, on_exported_page, wait_until  # noqa: E402  (exits 77 without selenium)
 from selenium.webdriver.common.by import By  # noqa: E402
 from selenium.webdriver.common.keys import Keys  # noqa: E402
 
@@ -361,44 +359,26 @@ def check_policy(d, folder):
         fail("policy: the page itself did not start beside the refused script")
 
 
+def check_all(d, url, web):
+    groups = [("axe", lambda: check_axe(d, url)), ("reader", lambda: check_reader(d, url)),
+              ("focus", lambda: check_focus(d, url)), ("phone", lambda: check_phone(d, url)),
+              ("policy", lambda: check_policy(d, web))]
+    only = os.environ.get("READER_ONLY")
+    for name, group in groups:
+        if only and name not in only.split(","):
+            continue
+        before = len(failures)
+        start = time.time()
+        result = group()
+        extra = f", {result} states checked" if result else ""
+        print(f"{name}: {len(failures) - before} failures, {time.time() - start:.1f} s{extra}", flush=True)
+
+
 def main():
-    program = sys.argv[1]
     if not os.path.exists(AXE):
         print(f"SKIP: {AXE} is missing (scripts/install-deps test installs it)")
         return 77
-    scratch = tempfile.mkdtemp()
-    try:
-        folder = os.path.join(scratch, "course site", "mohr")
-        os.makedirs(os.path.dirname(folder))
-        run = subprocess.run([program, folder], capture_output=True, text=True)
-        if run.returncode != 0:
-            fail(f"mohrwalk-figures failed: {run.stderr}")
-            return 1
-        web = os.path.join(folder, "web")
-        url = "file://" + urllib.parse.quote(os.path.join(web, "index.html"))
-        d = browser()
-        try:
-            groups = [("axe", lambda: check_axe(d, url)), ("reader", lambda: check_reader(d, url)),
-                      ("focus", lambda: check_focus(d, url)), ("phone", lambda: check_phone(d, url)),
-                      ("policy", lambda: check_policy(d, web))]
-            only = os.environ.get("READER_ONLY")
-            for name, group in groups:
-                if only and name not in only.split(","):
-                    continue
-                before = len(failures)
-                start = time.time()
-                result = group()
-                extra = f", {result} states checked" if result else ""
-                print(f"{name}: {len(failures) - before} failures, {time.time() - start:.1f} s{extra}", flush=True)
-        finally:
-            d.quit()
-    finally:
-        shutil.rmtree(scratch, ignore_errors=True)
-    if failures:
-        print(f"0 passed, {len(failures)} failed")
-        return 1
-    print("1 passed, 0 failed")
-    return 0
+    return on_exported_page(sys.argv[1], check_all)
 
 
 if __name__ == "__main__":

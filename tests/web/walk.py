@@ -147,8 +147,10 @@ def check_refusal(page, k, close, message):
         fail("after the refusal the focus is not back on the row")
 
 
-def main():
-    program = sys.argv[1]
+def on_exported_page(program, check):
+    """Writes the web edition with the figures program into a folder whose name has a space, opens a
+    headless Chromium without a network, runs check(driver, url of the page, web folder) and reports:
+    the exit status of a test."""
     scratch = tempfile.mkdtemp()
     try:
         folder = os.path.join(scratch, "course site", "mohr")
@@ -157,61 +159,11 @@ def main():
         if run.returncode != 0:
             fail(f"mohrwalk-figures failed: {run.stderr}")
             return 1
-        url = "file://" + urllib.parse.quote(os.path.join(folder, "web", "index.html"))
+        web = os.path.join(folder, "web")
+        url = "file://" + urllib.parse.quote(os.path.join(web, "index.html"))
         d = browser()
         try:
-            d.get(url)
-            if wait_until(lambda: d.execute_script("return window.mohrwalkReady === true")) is None:
-                fail("the page did not get ready from disk without a network")
-                return 1
-            page = Page(d, "nl")
-            if d.title != "KS1150 : Tensorkring":
-                fail(f"the title is {d.title!r}")
-            # Dutch, by mouse: a jump refused, then every step in order.
-            check_refusal(page, 2, "OK", "Geen sprongen maken in de lijst !")
-            for k in range(len(NODES)):
-                page.row(k).click()
-                check_step(page, k, "click")
-            # The grid menu by the visible button: hidden and drawn again.
-            shapes = page.diagram_shapes()
-            d.find_element(By.ID, "GridMenuButton").click()
-            d.find_element(By.ID, "OFF1").click()
-            if wait_until(lambda: page.diagram_shapes() < shapes) is None:
-                fail("hiding the grid left the diagram as it was")
-            hidden = page.diagram_shapes()
-            d.find_element(By.ID, "GridMenuButton").click()
-            d.find_element(By.ID, "ON1").click()
-            if page.diagram_shapes() <= hidden:
-                fail("drawing the grid again added nothing to the diagram")
-            # Restart by its button: no marks, no explanation, blank panels.
-            d.find_element(By.ID, "SpeedButton2").click()
-            if any(page.checked()) or page.memo() or page.diagram_shapes():
-                fail("restart left marks, an explanation or drawings")
-
-            # English by the language key, then by keys alone.
-            page.combo("l")
-            page.lang = "en"
-            if wait_until(lambda: d.title == "KS2170 : Mohr\u2019s circle") is None:
-                fail(f"after the language key the title is {d.title!r}")
-            if d.execute_script("return document.documentElement.lang") != "en":
-                fail("the page's language did not follow")
-            if page.active().get_attribute("data-index") != "0":
-                fail("after the switch the focus is not on the first row")
-            page.key(Keys.ARROW_DOWN)
-            check_refusal(page, 2, "Escape", "No jumps allowed in the list !")
-            page.key(Keys.HOME)
-            presses = 0
-            for k in range(len(NODES)):
-                if page.active().get_attribute("data-index") != str(k):
-                    fail(f"the keys did not lead to node {k}")
-                    break
-                page.key(Keys.ENTER if k % 2 else Keys.SPACE)
-                presses += 1
-                check_step(page, k, "key")
-                if k + 1 < len(NODES):
-                    page.key(Keys.ESCAPE if page.active().get_attribute("id") == "Memo1" else Keys.ARROW_DOWN)
-                    presses += 1
-            print(f"English walk by keys: {presses} key presses", flush=True)
+            check(d, url, web)
         finally:
             d.quit()
     finally:
@@ -221,6 +173,65 @@ def main():
         return 1
     print("1 passed, 0 failed")
     return 0
+
+
+def walk(d, url, _web):
+    d.get(url)
+    if wait_until(lambda: d.execute_script("return window.mohrwalkReady === true")) is None:
+        fail("the page did not get ready from disk without a network")
+        return
+    page = Page(d, "nl")
+    if d.title != "KS1150 : Tensorkring":
+        fail(f"the title is {d.title!r}")
+    # Dutch, by mouse: a jump refused, then every step in order.
+    check_refusal(page, 2, "OK", "Geen sprongen maken in de lijst !")
+    for k in range(len(NODES)):
+        page.row(k).click()
+        check_step(page, k, "click")
+    # The grid menu by the visible button: hidden and drawn again.
+    shapes = page.diagram_shapes()
+    d.find_element(By.ID, "GridMenuButton").click()
+    d.find_element(By.ID, "OFF1").click()
+    if wait_until(lambda: page.diagram_shapes() < shapes) is None:
+        fail("hiding the grid left the diagram as it was")
+    hidden = page.diagram_shapes()
+    d.find_element(By.ID, "GridMenuButton").click()
+    d.find_element(By.ID, "ON1").click()
+    if page.diagram_shapes() <= hidden:
+        fail("drawing the grid again added nothing to the diagram")
+    # Restart by its button: no marks, no explanation, blank panels.
+    d.find_element(By.ID, "SpeedButton2").click()
+    if any(page.checked()) or page.memo() or page.diagram_shapes():
+        fail("restart left marks, an explanation or drawings")
+
+    # English by the language key, then by keys alone.
+    page.combo("l")
+    page.lang = "en"
+    if wait_until(lambda: d.title == "KS2170 : Mohr\u2019s circle") is None:
+        fail(f"after the language key the title is {d.title!r}")
+    if d.execute_script("return document.documentElement.lang") != "en":
+        fail("the page's language did not follow")
+    if page.active().get_attribute("data-index") != "0":
+        fail("after the switch the focus is not on the first row")
+    page.key(Keys.ARROW_DOWN)
+    check_refusal(page, 2, "Escape", "No jumps allowed in the list !")
+    page.key(Keys.HOME)
+    presses = 0
+    for k in range(len(NODES)):
+        if page.active().get_attribute("data-index") != str(k):
+            fail(f"the keys did not lead to node {k}")
+            break
+        page.key(Keys.ENTER if k % 2 else Keys.SPACE)
+        presses += 1
+        check_step(page, k, "key")
+        if k + 1 < len(NODES):
+            page.key(Keys.ESCAPE if page.active().get_attribute("id") == "Memo1" else Keys.ARROW_DOWN)
+            presses += 1
+    print(f"English walk by keys: {presses} key presses", flush=True)
+
+
+def main():
+    return on_exported_page(sys.argv[1], walk)
 
 
 if __name__ == "__main__":
