@@ -72,54 +72,9 @@ private:
     std::vector<T> list_;
 };
 
-bool IsElementOperation(const QString& op) {
-    return op.startsWith(QLatin1String("DrawElement")) || op == QLatin1String("DrawFaceAxes") ||
-           op == QLatin1String("DrawFinalStresses");
-}
-
 QString Argument(const QString& op) {
     const qsizetype open = op.indexOf(QLatin1Char('('));
     return open < 0 ? QString() : op.mid(open + 1, op.size() - open - 2);
-}
-
-void Run(TFigures& figures, const QString& op) {
-    const QString name = op.left(op.indexOf(QLatin1Char('(')) < 0 ? op.size() : op.indexOf(QLatin1Char('(')));
-    const QString argument = Argument(op);
-    if (name == QLatin1String("DrawElement")) {
-        const bool on = argument == QLatin1String("1");
-        figures.DrawElement(on, on, on);
-    } else if (name == QLatin1String("DrawFaceAxes"))
-        figures.DrawFaceAxes();
-    else if (name == QLatin1String("DrawFinalStresses"))
-        figures.DrawFinalStresses();
-    else if (name == QLatin1String("DrawDiagramAxes"))
-        figures.DrawDiagramAxes(argument.toInt());
-    else if (name == QLatin1String("DrawAxisDefinition"))
-        figures.DrawAxisDefinition();
-    else if (name == QLatin1String("DrawDiagramGrid"))
-        figures.DrawDiagramGrid();
-    else if (name == QLatin1String("DrawPointED"))
-        figures.DrawPointED();
-    else if (name == QLatin1String("DrawPointBC"))
-        figures.DrawPointBC();
-    else if (name == QLatin1String("DrawCentreConstruction"))
-        figures.DrawCentreConstruction();
-    else if (name == QLatin1String("DrawCircle"))
-        figures.DrawCircle();
-    else if (name == QLatin1String("DrawNormalLineBC"))
-        figures.DrawNormalLineBC();
-    else if (name == QLatin1String("DrawNormalLineED"))
-        figures.DrawNormalLineED();
-    else if (name == QLatin1String("DrawPrincipalStresses"))
-        figures.DrawPrincipalStresses();
-    else if (name == QLatin1String("DrawPrincipalDirections"))
-        figures.DrawPrincipalDirections();
-    else if (name == QLatin1String("DrawFaceAxis"))
-        figures.DrawFaceAxis(argument);
-    else if (name == QLatin1String("DrawFacePoint"))
-        figures.DrawFacePoint(argument);
-    else if (name == QLatin1String("DrawFaceSketch"))
-        figures.DrawFaceSketch(argument);
 }
 
 // Qt's SVG as element trees [tag, {attributes}, children...]; what only frames the drawing is left out.
@@ -173,6 +128,53 @@ QJsonArray Fragment(const QByteArray& svg) {
 }
 
 } // namespace
+
+bool IsElementOperation(const QString& op) {
+    return op.startsWith(QLatin1String("DrawElement")) || op == QLatin1String("DrawFaceAxes") ||
+           op == QLatin1String("DrawFinalStresses");
+}
+
+void RunDrawOperation(TFigures& figures, const QString& op) {
+    const QString name = op.left(op.indexOf(QLatin1Char('(')) < 0 ? op.size() : op.indexOf(QLatin1Char('(')));
+    const QString argument = Argument(op);
+    if (name == QLatin1String("DrawElement")) {
+        // The page's "DrawElement(1)" sets all three options at once, the observer names each.
+        const QStringList flags = argument.split(QLatin1Char(','));
+        const auto on = [&](int i) { return flags.value(flags.size() == 3 ? i : 0) == QLatin1String("1"); };
+        figures.DrawElement(on(0), on(1), on(2));
+    } else if (name == QLatin1String("DrawFaceAxes"))
+        figures.DrawFaceAxes();
+    else if (name == QLatin1String("DrawFinalStresses"))
+        figures.DrawFinalStresses();
+    else if (name == QLatin1String("DrawDiagramAxes"))
+        figures.DrawDiagramAxes(argument.toInt());
+    else if (name == QLatin1String("DrawAxisDefinition"))
+        figures.DrawAxisDefinition();
+    else if (name == QLatin1String("DrawDiagramGrid"))
+        figures.DrawDiagramGrid();
+    else if (name == QLatin1String("DrawPointED"))
+        figures.DrawPointED();
+    else if (name == QLatin1String("DrawPointBC"))
+        figures.DrawPointBC();
+    else if (name == QLatin1String("DrawCentreConstruction"))
+        figures.DrawCentreConstruction();
+    else if (name == QLatin1String("DrawCircle"))
+        figures.DrawCircle();
+    else if (name == QLatin1String("DrawNormalLineBC"))
+        figures.DrawNormalLineBC();
+    else if (name == QLatin1String("DrawNormalLineED"))
+        figures.DrawNormalLineED();
+    else if (name == QLatin1String("DrawPrincipalStresses"))
+        figures.DrawPrincipalStresses();
+    else if (name == QLatin1String("DrawPrincipalDirections"))
+        figures.DrawPrincipalDirections();
+    else if (name == QLatin1String("DrawFaceAxis"))
+        figures.DrawFaceAxis(argument);
+    else if (name == QLatin1String("DrawFacePoint"))
+        figures.DrawFacePoint(argument);
+    else if (name == QLatin1String("DrawFaceSketch"))
+        figures.DrawFaceSketch(argument);
+}
 
 QString CollectWebFigures(const TWebPanels& panels, const QStringList& operations, QJsonObject& figures) {
     TStates<TCanvasState> states;
@@ -258,7 +260,7 @@ QString CollectWebFigures(const TWebPanels& panels, const QStringList& operation
                             drawn.Brush = s.Brush;
                             drawn.Font = s.Font;
                             drawn.MoveTo(s.Pos.x(), s.Pos.y());
-                            Run(run, op);
+                            RunDrawOperation(run, op);
                             after = {drawn.Pen, drawn.Brush, drawn.Font, drawn.PenPos()};
                             slotAfter = {*run.SavedPen(), *run.SavedBrush()};
                             run.FreeSaveSlot();

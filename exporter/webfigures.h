@@ -20,6 +20,13 @@ struct TWebPanels {
     TCanvasFont ElementPanelFont, DiagramPanelFont;
 };
 
+class TFigures;
+
+// Whether a drawing operation ("DrawCircle", "DrawFaceAxis(AE)", ...) draws on the element panel.
+bool IsElementOperation(const QString& op);
+// Runs one drawing operation, named as the draw observer names it, on the figures.
+void RunDrawOperation(TFigures& figures, const QString& op);
+
 // The panels' drawing as the page replays it: every operation in `operations` (with the layer it sets,
 // in `figures["ops"]`) drawn alone on the vector canvas from every canvas state and save-slot state it
 // can meet, found by a closure from the start states through every operation and the repaint's erase,
