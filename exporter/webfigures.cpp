@@ -176,6 +176,27 @@ void RunDrawOperation(TFigures& figures, const QString& op) {
         figures.DrawFaceSketch(argument);
 }
 
+TDrawState DrawOperationAlone(QPaintDevice& device, QSize size, const QString& op, const TDrawState& start) {
+    QPainter painter(&device);
+    TCanvas drawn(painter, size);
+    TCanvas none(nullptr, QSize());
+    const bool element = IsElementOperation(op);
+    TFigures figures(element ? drawn : none, element ? none : drawn);
+    figures.EnglishMode = start.English;
+    figures.CreateSaveSlot();
+    figures.SavePen(start.SlotPen);
+    figures.SaveBrush(start.SlotBrush);
+    drawn.Pen = start.Pen;
+    drawn.Brush = start.Brush;
+    drawn.Font = start.Font;
+    drawn.MoveTo(start.Pos.x(), start.Pos.y());
+    RunDrawOperation(figures, op);
+    const TDrawState end{drawn.Pen,           drawn.Brush,           drawn.Font,   drawn.PenPos(),
+                         *figures.SavedPen(), *figures.SavedBrush(), start.English};
+    figures.FreeSaveSlot();
+    return end;
+}
+
 QString CollectWebFigures(const TWebPanels& panels, const QStringList& operations, QJsonObject& figures) {
     TStates<TCanvasState> states;
     TStates<TSlotState> slotStates_;
@@ -244,27 +265,13 @@ QString CollectWebFigures(const TWebPanels& panels, const QStringList& operation
                         generator.setSize(size);
                         generator.setViewBox(QRect(QPoint(0, 0), size));
                         generator.setResolution(96);
-                        TCanvasState after;
-                        TSlotState slotAfter;
-                        {
-                            QPainter painter(&generator);
-                            TCanvas drawn(painter, size);
-                            TCanvas none(nullptr, QSize());
-                            TFigures run(element ? drawn : none, element ? none : drawn);
-                            run.EnglishMode = english;
-                            run.CreateSaveSlot();
-                            run.SavePen(slotStates_[slot].Pen);
-                            run.SaveBrush(slotStates_[slot].Brush);
-                            const TCanvasState& s = states[list[i]];
-                            drawn.Pen = s.Pen;
-                            drawn.Brush = s.Brush;
-                            drawn.Font = s.Font;
-                            drawn.MoveTo(s.Pos.x(), s.Pos.y());
-                            RunDrawOperation(run, op);
-                            after = {drawn.Pen, drawn.Brush, drawn.Font, drawn.PenPos()};
-                            slotAfter = {*run.SavedPen(), *run.SavedBrush()};
-                            run.FreeSaveSlot();
-                        }
+                        const TCanvasState& s = states[list[i]];
+                        const TDrawState end =
+                            DrawOperationAlone(generator, size, op,
+                                               {s.Pen, s.Brush, s.Font, s.Pos, slotStates_[slot].Pen,
+                                                slotStates_[slot].Brush, english});
+                        const TCanvasState after{end.Pen, end.Brush, end.Font, end.Pos};
+                        const TSlotState slotAfter{end.SlotPen, end.SlotBrush};
                         buffer.close();
                         const QJsonArray fragment = Fragment(svg);
                         const QString fragmentKey = Key(fragment);

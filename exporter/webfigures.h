@@ -27,6 +27,20 @@ bool IsElementOperation(const QString& op);
 // Runs one drawing operation, named as the draw observer names it, on the figures.
 void RunDrawOperation(TFigures& figures, const QString& op);
 
+// What a drawing operation finds when it begins, and leaves: its panel canvas's pen, brush, font and
+// position, the shared save slot's pen and brush, and the language.
+struct TDrawState {
+    TPen Pen;
+    TBrush Brush;
+    TCanvasFont Font;
+    QPoint Pos;
+    TPen SlotPen;
+    TBrush SlotBrush;
+    int English = 0;
+};
+// Draws one operation alone on the vector canvas over `device` (a panel of `size`), from `start`.
+TDrawState DrawOperationAlone(QPaintDevice& device, QSize size, const QString& op, const TDrawState& start);
+
 // The panels' drawing as the page replays it: every operation in `operations` (with the layer it sets,
 // in `figures["ops"]`) drawn alone on the vector canvas from every canvas state and save-slot state it
 // can meet, found by a closure from the start states through every operation and the repaint's erase,

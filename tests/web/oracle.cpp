@@ -55,13 +55,7 @@ const QList<Colour> Inks = {colours::Black, colours::Maroon, colours::Green, col
 // One drawing operation as the panel met it.
 struct TDrawn {
     QString Op;
-    TPen Pen;
-    TBrush Brush;
-    TCanvasFont Font;
-    QPoint Pos;
-    TPen SlotPen;
-    TBrush SlotBrush;
-    int English = 0;
+    TDrawState Start;
 };
 
 // What each panel has received since it was last erased.
@@ -75,16 +69,18 @@ public:
     void Drawing(const QString& op) override {
         const bool element = IsElementOperation(op);
         TCanvas& c = element ? figures_.ElementCanvas() : figures_.DiagramCanvas();
-        Drawn[element].push_back({op, c.Pen, c.Brush, c.Font, c.PenPos(), *figures_.SavedPen(),
-                                  *figures_.SavedBrush(), figures_.EnglishMode});
+        Drawn[element].push_back({op,
+                                  {c.Pen, c.Brush, c.Font, c.PenPos(), *figures_.SavedPen(),
+                                   *figures_.SavedBrush(), figures_.EnglishMode}});
     }
 
 private:
     TFigures& figures_;
 };
 
-// The twin's vector drawing as an SVG document, its texts in the glyph colour.
-QByteArray TwinSvg(const std::vector<TDrawn>& drawn, bool element, QSize size) {
+// One operation's vector drawing as an SVG document, its texts in the glyph colour and the first of their
+// families: Qt's SVG renderer reads the list of fallbacks as one name and would fall back further.
+QByteArray OperationSvg(const TDrawn& drawn, QSize size) {
     QByteArray svg;
     QBuffer buffer(&svg);
     buffer.open(QIODevice::WriteOnly);
@@ -93,27 +89,8 @@ QByteArray TwinSvg(const std::vector<TDrawn>& drawn, bool element, QSize size) {
     generator.setSize(size);
     generator.setViewBox(QRect(QPoint(0, 0), size));
     generator.setResolution(96);
-    {
-        QPainter painter(&generator);
-        for (const TDrawn& d : drawn) {
-            TCanvas canvas(painter, size);
-            TCanvas none(nullptr, QSize());
-            TFigures figures(element ? canvas : none, element ? none : canvas);
-            figures.EnglishMode = d.English;
-            figures.CreateSaveSlot();
-            figures.SavePen(d.SlotPen);
-            figures.SaveBrush(d.SlotBrush);
-            canvas.Pen = d.Pen;
-            canvas.Brush = d.Brush;
-            canvas.Font = d.Font;
-            canvas.MoveTo(d.Pos.x(), d.Pos.y());
-            RunDrawOperation(figures, d.Op);
-            figures.FreeSaveSlot();
-        }
-    }
+    DrawOperationAlone(generator, size, drawn.Op, drawn.Start);
     buffer.close();
-    // Every text element gets the glyph colour, over what its group gives it, and the first of its
-    // families: Qt's SVG renderer reads the list of fallbacks as one name and would fall back further.
     QByteArray out;
     QXmlStreamReader reader(svg);
     QXmlStreamWriter writer(&out);
@@ -139,12 +116,13 @@ QByteArray TwinSvg(const std::vector<TDrawn>& drawn, bool element, QSize size) {
     return out;
 }
 
-QImage Render(const QByteArray& svg, QSize size) {
-    QSvgRenderer renderer(svg);
+// The operations drawn one over the other, four times as large, as the page appends them.
+QImage Render(const std::vector<QByteArray>& svgs, QSize size) {
     QImage image(size * Scale, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    renderer.render(&painter, QRectF(QPointF(0, 0), size * Scale));
+    for (const QByteArray& svg : svgs)
+        QSvgRenderer(svg).render(&painter, QRectF(QPointF(0, 0), size * Scale));
     return image;
 }
 
@@ -217,15 +195,18 @@ int Walk(const QString& dir) {
         for (TPaintBox* panel : Panels(form)) {
             const bool element = panel->objectName() == QLatin1String("PaintBox2");
             const QImage raster = panel->LogicalImage();
-            const QByteArray svg = TwinSvg(twin.Drawn[element], element, raster.size());
+            std::vector<QByteArray> svgs;
             QCryptographicHash hash(QCryptographicHash::Sha1);
             hash.addData(QByteArrayView(raster.constBits(), raster.sizeInBytes()));
-            hash.addData(svg);
+            for (const TDrawn& drawn : twin.Drawn[element]) {
+                svgs.push_back(OperationSvg(drawn, raster.size()));
+                hash.addData(svgs.back());
+            }
             const QByteArray key = hash.result().toHex().left(16);
             if (!written[key]) {
                 written[key] = true;
                 raster.save(QDir(dir).filePath(QString::fromLatin1(key + "-raster.png")));
-                Render(svg, raster.size()).save(QDir(dir).filePath(QString::fromLatin1(key + "-twin.png")));
+                Render(svgs, raster.size()).save(QDir(dir).filePath(QString::fromLatin1(key + "-twin.png")));
             }
             out << index << ' ' << panel->objectName() << ' ' << key << '\n';
         }
@@ -372,7 +353,8 @@ int Compare(const QString& list) {
                     ++twinOnly;
                     if (qEnvironmentVariableIsSet("MOHRWALK_WEB_WHY"))
                         std::printf("twin only, ink %06x in %s: %s\n", ink, qPrintable(paths[2]),
-                                    qPrintable(test::VectorRasterMismatch(raster, twinInks, Scale, all, {ink}, 0.75, Glyph)));
+                                    qPrintable(test::VectorRasterMismatch(raster, twinInks, Scale, all, {ink},
+                                                                          0.75, Glyph)));
                 }
             }
         }
