@@ -1,5 +1,6 @@
 #include "Check.h"
 
+#include "fonts.h"
 #include "paintbox.h"
 #include "pictures.h"
 #include "ui_checkform.h"

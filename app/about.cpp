@@ -1,5 +1,6 @@
 #include "about.h"
 
+#include "fonts.h"
 #include "pictures.h"
 #include "ui_aboutform.h"
 

@@ -1,7 +1,7 @@
 #include "main.h"
 
 #include "accessibility.h"
-#include "controls.h"
+#include "fonts.h"
 #include "keyaids.h"
 #include "keyboard.h"
 #include "paintbox.h"

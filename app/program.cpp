@@ -1,6 +1,6 @@
 #include "Check.h"
 #include "about.h"
-#include "controls.h"
+#include "fonts.h"
 #include "launch.h"
 #include "main.h"
 

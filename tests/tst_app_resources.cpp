@@ -1,5 +1,6 @@
 // The logo's libjpeg decoding and the tool-button pictures, icon and flags.
 #include "appwindow.h"
+#include "fonts.h"
 #include "jpegimage.h"
 #include "pictures.h"
 
