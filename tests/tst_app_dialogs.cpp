@@ -16,6 +16,9 @@
 #include <QTimer>
 #include <QtTest>
 
+using mohr::TAboutForm;
+using mohr::TCheckForm;
+
 namespace {
 
 constexpr QRgb Navy = qRgb(0, 0, 128);

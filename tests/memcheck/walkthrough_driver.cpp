@@ -133,8 +133,8 @@ int main(int argc, char** argv) {
     {
         // Made in the order of the real start-up: the main window, then both dialogs.
         mohr::TMainForm form(&platform);
-        TCheckForm checkForm;
-        TAboutForm aboutForm;
+        mohr::TCheckForm checkForm;
+        mohr::TAboutForm aboutForm;
         form.CheckForm = &checkForm;
         form.AboutForm = &aboutForm;
         form.show();
