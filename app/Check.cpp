@@ -1,5 +1,6 @@
 #include "Check.h"
 
+#include "fonts.h"
 #include "paintbox.h"
 #include "pictures.h"
 #include "ui_checkform.h"
@@ -9,6 +10,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+
+namespace mohr {
 
 namespace {
 
@@ -37,11 +40,11 @@ void TCheckForm::setVisible(bool visible) {
 }
 
 void TCheckForm::Build() {
-    if (ui)
+    if (ui_)
         return;
-    ui = std::make_unique<Ui::CheckForm>();
-    ui->setupUi(this);
-    mohr::SetBlackOnWhite(this);
+    ui_ = std::make_unique<Ui::CheckForm>();
+    ui_->setupUi(this);
+    SetBlackOnWhite(this);
 
     // The screen's text height follows its logical resolution: 13 pixels at 96 pixels per inch.
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -57,29 +60,31 @@ void TCheckForm::Build() {
     }
     setFixedSize(scale(ClientSize.width()), scale(ClientSize.height()));
 
-    setFont(mohr::DialogFont(scale(FormFontHeight)));
-    for (QLabel* label : {ui->Label1, ui->Label2, ui->Label3, ui->Label4}) {
-        label->setFont(mohr::DialogFont(scale(LabelFontHeight), true));
+    setFont(DialogFont(scale(FormFontHeight)));
+    for (QLabel* label : {ui_->Label1, ui_->Label2, ui_->Label3, ui_->Label4}) {
+        label->setFont(DialogFont(scale(LabelFontHeight), true));
         label->adjustSize(); // sized to its text
     }
 
     // A classic text box keeps about a pixel between its frame and its text; the default wider margin
     // would wrap the longer line in the scaled box.
-    ui->Memo1->document()->setDocumentMargin(1);
+    ui_->Memo1->document()->setDocumentMargin(1);
 
-    mohr::ShowLogoWhenShown(ui->Image1);
+    ShowLogoWhenShown(ui_->Image1);
 
-    ui->BitBtn1->setIcon(mohr::PictureIcon(QStringLiteral(":/pictures/abort.xpm")));
-    connect(ui->BitBtn1, &QPushButton::clicked, this, &TCheckForm::BitBtn1Click);
+    ui_->BitBtn1->setIcon(PictureIcon(QStringLiteral(":/pictures/abort.xpm")));
+    connect(ui_->BitBtn1, &QPushButton::clicked, this, &TCheckForm::BitBtn1Click);
 
-    mohr::KeepCentredWhenShown(this);
+    KeepCentredWhenShown(this);
 }
 
 void TCheckForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    ui->BitBtn1->setFocus(Qt::OtherFocusReason);
+    ui_->BitBtn1->setFocus(Qt::OtherFocusReason);
 }
 
 void TCheckForm::BitBtn1Click() {
     reject();
 }
+
+} // namespace mohr

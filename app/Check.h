@@ -8,6 +8,8 @@ namespace Ui {
 class CheckForm;
 }
 
+namespace mohr {
+
 // The screen-resolution warning: shown modally once when the screen is too narrow, after which the
 // program ends. Created once at start-up; closing it (button, close box or Escape) only hides it.
 class TCheckForm : public QDialog {
@@ -32,5 +34,7 @@ protected:
 private:
     void Build();
 
-    std::unique_ptr<Ui::CheckForm> ui;
+    std::unique_ptr<Ui::CheckForm> ui_;
 };
+
+} // namespace mohr

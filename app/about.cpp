@@ -1,5 +1,6 @@
 #include "about.h"
 
+#include "fonts.h"
 #include "pictures.h"
 #include "ui_aboutform.h"
 
@@ -8,28 +9,34 @@
 #include <QPushButton>
 #include <QWindow>
 
+namespace mohr {
+
+namespace {
+
 constexpr int FormFontHeight = 10;
 constexpr int LabelFontHeight = 12;
 // The designed size includes the window frame.
 constexpr QSize OuterSize(445, 166);
 
+} // namespace
+
 TAboutForm::TAboutForm(QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
-      ui(std::make_unique<Ui::AboutForm>()) {
-    ui->setupUi(this);
+      ui_(std::make_unique<Ui::AboutForm>()) {
+    ui_->setupUi(this);
 
-    setFont(mohr::DialogFont(FormFontHeight));
-    for (QLabel* label : {ui->Label1, ui->Label2, ui->Label3, ui->Label4})
-        label->setFont(mohr::DialogFont(LabelFontHeight, true));
+    setFont(DialogFont(FormFontHeight));
+    for (QLabel* label : {ui_->Label1, ui_->Label2, ui_->Label3, ui_->Label4})
+        label->setFont(DialogFont(LabelFontHeight, true));
 
-    mohr::ShowLogoWhenShown(ui->Image1);
+    ShowLogoWhenShown(ui_->Image1);
 
-    ui->BitBtn1->setIcon(mohr::PictureIcon(QStringLiteral(":/pictures/ok.xpm")));
-    connect(ui->BitBtn1, &QPushButton::clicked, this, &TAboutForm::BitBtn1Click);
+    ui_->BitBtn1->setIcon(PictureIcon(QStringLiteral(":/pictures/ok.xpm")));
+    connect(ui_->BitBtn1, &QPushButton::clicked, this, &TAboutForm::BitBtn1Click);
 
     // The first showing gets the designed outer size; later showings keep what the user made of it.
-    mohr::KeepCentredWhenShown(this, [this] {
+    KeepCentredWhenShown(this, [this] {
         if (!firstShowing_)
             return;
         const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
@@ -41,7 +48,7 @@ TAboutForm::~TAboutForm() = default;
 
 void TAboutForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    ui->BitBtn1->setFocus(Qt::OtherFocusReason);
+    ui_->BitBtn1->setFocus(Qt::OtherFocusReason);
 }
 
 void TAboutForm::hideEvent(QHideEvent* event) {
@@ -53,3 +60,5 @@ void TAboutForm::hideEvent(QHideEvent* event) {
 void TAboutForm::BitBtn1Click() {
     accept();
 }
+
+} // namespace mohr

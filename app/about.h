@@ -8,6 +8,8 @@ namespace Ui {
 class AboutForm;
 }
 
+namespace mohr {
+
 // The about dialog, shown modally from the main window's about button. It may be resized, minimised
 // and maximised; created once at start-up, closing it (OK, close box or Escape) only hides it.
 class TAboutForm : public QDialog {
@@ -25,6 +27,8 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    std::unique_ptr<Ui::AboutForm> ui;
+    std::unique_ptr<Ui::AboutForm> ui_;
     bool firstShowing_ = true;
 };
+
+} // namespace mohr

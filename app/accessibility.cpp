@@ -2,6 +2,7 @@
 
 #include "paintbox.h"
 #include "steptree.h"
+#include "ui_mainform.h"
 
 #include "figures/describe.h"
 #include "figures/figures.h"
@@ -15,6 +16,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QWidget>
@@ -37,9 +39,9 @@ void SetDescription(QWidget* widget, const QString& description) {
         widget->setAccessibleDescription(description);
 }
 
+} // namespace
+
 void ShowStepStates(QTreeWidget* tree) {
-    if (!tree)
-        return;
     for (QTreeWidgetItemIterator it(tree); *it; ++it) {
         QTreeWidgetItem* row = *it;
         const QVariant state = IsMarked(row) ? QVariant(int(Qt::Checked)) : QVariant();
@@ -47,6 +49,8 @@ void ShowStepStates(QTreeWidget* tree) {
             row->setData(0, Qt::CheckStateRole, state);
     }
 }
+
+namespace {
 
 // Rows of a hidden tree would still tell readers they are showing, since they lie in the tree's place:
 // while the tree is hidden they are hidden too, and so left out of the accessibility tree. Only the
@@ -223,57 +227,45 @@ void DescribeByText(QPlainTextEdit* memo) {
                      [memo] { SetDescription(memo, memo->toPlainText()); });
 }
 
-void UpdateAccessibility(QWidget* mainForm, const TFigures& figures) {
-    if (!mainForm)
-        return;
-    const bool english = figures.EnglishMode != 0;
+void NameControls(QWidget* mainForm, const Ui::MainForm& ui, QMenu* gridMenu, bool english) {
+    // A control the layout no longer has would silently lose its name for readers.
+    if (!mainForm || !gridMenu)
+        qFatal("NameControls: the main window or its grid menu is missing");
     const auto pick = [english](const char16_t* dutch, const char16_t* inEnglish) {
         return QString::fromUtf16(english ? inEnglish : dutch);
-    };
-    const auto find = [mainForm](const char* name) {
-        return mainForm->findChild<QWidget*>(QLatin1String(name));
     };
 
     SetName(mainForm, mainForm->windowTitle());
 
     // The tool buttons show only a picture; their hint is what they do.
-    for (const char* name : {"SpeedButton1", "SpeedButton2", "SpeedButton3", "SpeedButton4"})
-        if (QWidget* button = find(name))
-            SetName(button, button->toolTip());
+    for (QToolButton* button : {ui.SpeedButton1, ui.SpeedButton2, ui.SpeedButton3, ui.SpeedButton4})
+        SetName(button, button->toolTip());
 
     // Group boxes and the pages are named by their captions.
-    for (const char* name : {"GroupBox1", "GroupBox2", "GroupBox3", "GroupBox4"})
-        if (auto* box = qobject_cast<QGroupBox*>(find(name)))
-            SetName(box, box->title());
-    if (auto* pages = qobject_cast<QTabWidget*>(find("PageControl1"))) {
-        SetName(pages, pick(u"Bladen", u"Pages"));
-        for (int i = 0; i < pages->count(); ++i)
-            SetName(pages->widget(i), pages->tabText(i));
-    }
+    for (QGroupBox* box : {ui.GroupBox1, ui.GroupBox2, ui.GroupBox3, ui.GroupBox4})
+        SetName(box, box->title());
+    SetName(ui.PageControl1, pick(u"Bladen", u"Pages"));
+    for (int i = 0; i < ui.PageControl1->count(); ++i)
+        SetName(ui.PageControl1->widget(i), ui.PageControl1->tabText(i));
 
-    SetName(find("Panel1"), pick(u"Hoofdpaneel", u"Main panel"));
-    SetName(find("TreeView1"), pick(u"Stappen", u"Steps"));
-    SetName(find("TreeViewUK"), pick(u"Stappen", u"Steps"));
-    SetName(find("Memo1"), pick(u"Uitleg", u"Explanation"));
-    SetName(find("Panel3"), pick(u"Kader van het element", u"Frame of the sample"));
-    SetName(find("Panel2"), pick(u"Kader van de tensorkring", u"Frame of Mohr\u2019s circle"));
-    SetName(find("Panel4"), pick(u"Over de maker", u"About the maker"));
-    SetName(find("Image1"), pick(u"Logo van de maker", u"Maker\u2019s logo"));
-    for (const char* name : {"Label1", "Label2", "Label3", "Label4", "Label5"})
-        if (auto* label = qobject_cast<QLabel*>(find(name)))
-            SetName(label, label->text());
-    if (auto* menu = mainForm->findChild<QMenu*>(QStringLiteral("PopupMenu1")))
-        SetName(menu, pick(u"Rastermenu", u"Grid menu"));
+    SetName(ui.Panel1, pick(u"Hoofdpaneel", u"Main panel"));
+    SetName(ui.TreeView1, pick(u"Stappen", u"Steps"));
+    SetName(ui.TreeViewUK, pick(u"Stappen", u"Steps"));
+    SetName(ui.Memo1, pick(u"Uitleg", u"Explanation"));
+    SetName(ui.Panel3, pick(u"Kader van het element", u"Frame of the sample"));
+    SetName(ui.Panel2, pick(u"Kader van de tensorkring", u"Frame of Mohr\u2019s circle"));
+    SetName(ui.Panel4, pick(u"Over de maker", u"About the maker"));
+    SetName(ui.Image1, pick(u"Logo van de maker", u"Maker\u2019s logo"));
+    for (QLabel* label : {ui.Label1, ui.Label2, ui.Label3, ui.Label4, ui.Label5})
+        SetName(label, label->text());
+    SetName(gridMenu, pick(u"Rastermenu", u"Grid menu"));
+    SetName(ui.PaintBox2, pick(u"Tekening van het element", u"Drawing of the sample"));
+    SetName(ui.PaintBox1, pick(u"Tekening van de tensorkring", u"Drawing of Mohr\u2019s circle"));
+}
 
-    QWidget* element = find("PaintBox2");
-    QWidget* diagram = find("PaintBox1");
-    SetName(element, pick(u"Tekening van het element", u"Drawing of the sample"));
-    SetName(diagram, pick(u"Tekening van de tensorkring", u"Drawing of Mohr\u2019s circle"));
-    SetDescription(element, ElementPanelDescription(figures));
-    SetDescription(diagram, DiagramPanelDescription(figures));
-
-    for (const char* name : {"TreeView1", "TreeViewUK"})
-        ShowStepStates(qobject_cast<QTreeWidget*>(find(name)));
+void DescribePanels(const Ui::MainForm& ui, const TFigures& figures) {
+    SetDescription(ui.PaintBox2, ElementPanelDescription(figures));
+    SetDescription(ui.PaintBox1, DiagramPanelDescription(figures));
 }
 
 } // namespace mohr

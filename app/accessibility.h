@@ -1,19 +1,29 @@
 #pragma once
 
+class QMenu;
 class QPlainTextEdit;
 class QString;
 class QTreeWidget;
 class QWidget;
+
+namespace Ui {
+class MainForm;
+}
 
 namespace mohr {
 
 class TFigures;
 
 // Gives every control of the main window its accessible name in the interface language (a tool
-// button says what its hint says) and each drawing panel a description of what it shows right now;
-// a taken step is exposed as checked. Called whenever the language, the figures, the marks or the
-// hints may have changed.
-void UpdateAccessibility(QWidget* mainForm, const TFigures& figures);
+// button says what its hint says). Names follow the language and the captions only: called once the
+// window is built and after each language switch. A missing control ends the program.
+void NameControls(QWidget* mainForm, const Ui::MainForm& ui, QMenu* gridMenu, bool english);
+
+// Describes each drawing panel by what it shows right now; called whenever the figures may have changed.
+void DescribePanels(const Ui::MainForm& ui, const TFigures& figures);
+
+// Exposes the taken steps of a tree as checked rows; called whenever its marks may have changed.
+void ShowStepStates(QTreeWidget* tree);
 
 // Installs, once, the program's own accessible interfaces: the main window is a window (frame), the
 // drawing panels are pictures, and the diagram panel and the page control offer the keys of their

@@ -1,6 +1,6 @@
 #include "controls.h"
 
-#include "figures/canvas.h"
+#include "fonts.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -14,18 +14,6 @@
 namespace mohr {
 
 namespace {
-
-// The process's font substitutions are a table without a lock: they are all made here, when the window
-// font is first asked for, before the font thread is told to look up any font.
-void InstallFontSubstitutes() {
-    const QString classic = QStringLiteral("MS Sans Serif");
-    if (QFont::substitutes(classic).isEmpty())
-        QFont::insertSubstitutions(classic, {QStringLiteral("Microsoft Sans Serif"),
-                                             QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                                             QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")});
-    // The drawing panels' own, which add their last resorts behind these.
-    InstallFontSubstitutions();
-}
 
 // Where the frame's top line begins, below the caption's top.
 constexpr int FrameTop = 6;
@@ -126,13 +114,6 @@ QStyle* EtchedFrameStyle() {
 
 TGroupBox::TGroupBox(QWidget* parent) : QGroupBox(parent) {
     setStyle(EtchedFrameStyle());
-}
-
-QFont WindowFont() {
-    InstallFontSubstitutes();
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(10);
-    return font;
 }
 
 TTabSheet::TTabSheet(QWidget* parent) : QWidget(parent) {

@@ -1,12 +1,8 @@
 #pragma once
 
-#include <QFont>
 #include <QGroupBox>
 
 namespace mohr {
-
-// The window font: the classic "MS Sans Serif" at 10 pixels, for which close sans fonts stand in.
-QFont WindowFont();
 
 // A classic group box: an etched frame, a 2-pixel groove in the palette's mid colour starting 6 pixels
 // below the top, with the caption on its top line 8 pixels in from the left. Its frame and contents

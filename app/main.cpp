@@ -1,7 +1,7 @@
 #include "main.h"
 
 #include "accessibility.h"
-#include "controls.h"
+#include "fonts.h"
 #include "keyaids.h"
 #include "keyboard.h"
 #include "paintbox.h"
@@ -80,7 +80,8 @@ TMainForm::TMainForm(TPlatform* platform, QWidget* parent)
     FormCreate();
     connectHandlers();
     buildKeys();
-    UpdateAccessibility(this, *figures_);
+    NameControls(this, *ui_, PopupMenu1, figures_->EnglishMode != 0);
+    DescribePanels(*ui_, *figures_);
 }
 
 TMainForm::~TMainForm() {
@@ -451,7 +452,7 @@ void TMainForm::ON1Click() {
         figures_->FigureLayers.DiagramGrid = true;
     ui_->PaintBox1->show();
     PaintBox1Paint();
-    UpdateAccessibility(this, *figures_);
+    DescribePanels(*ui_, *figures_);
 }
 
 void TMainForm::OFF1Click() {
@@ -460,19 +461,21 @@ void TMainForm::OFF1Click() {
         figures_->FigureLayers.DiagramGrid = false;
     ui_->PaintBox1->show();
     PaintBox1Paint();
-    UpdateAccessibility(this, *figures_);
+    DescribePanels(*ui_, *figures_);
 }
 
 void TMainForm::TreeView1Click() {
     const bool taken = HandleStepClick(*this, ui_->TreeView1, TStepLanguage::Dutch);
-    UpdateAccessibility(this, *figures_);
+    ShowStepStates(ui_->TreeView1);
+    DescribePanels(*ui_, *figures_);
     if (taken)
         AnnounceExplanation(ui_->TreeView1, ui_->Memo1->toPlainText());
 }
 
 void TMainForm::TreeViewUKClick() {
     const bool taken = HandleStepClick(*this, ui_->TreeViewUK, TStepLanguage::English);
-    UpdateAccessibility(this, *figures_);
+    ShowStepStates(ui_->TreeViewUK);
+    DescribePanels(*ui_, *figures_);
     if (taken)
         AnnounceExplanation(ui_->TreeViewUK, ui_->Memo1->toPlainText());
 }
@@ -487,7 +490,9 @@ void TMainForm::ResetWalkthrough() {
     ui_->PaintBox1->show();
     ui_->PaintBox2->hide();
     ui_->PaintBox2->show();
-    UpdateAccessibility(this, *figures_);
+    ShowStepStates(ui_->TreeView1);
+    ShowStepStates(ui_->TreeViewUK);
+    DescribePanels(*ui_, *figures_);
 }
 
 void TMainForm::ToggleLanguage() {
@@ -521,7 +526,8 @@ void TMainForm::ToggleLanguage() {
     if (!leaving->isHidden())
         leaving->hide();
     coming->show();
-    UpdateAccessibility(this, *figures_);
+    NameControls(this, *ui_, PopupMenu1, english);
+    DescribePanels(*ui_, *figures_);
 }
 
 void TMainForm::ClearMemo() {

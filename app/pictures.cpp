@@ -5,7 +5,6 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QIconEngine>
 #include <QImageReader>
@@ -14,7 +13,6 @@
 #include <QPixmapCache>
 #include <QRect>
 #include <QScreen>
-#include <QStringList>
 #include <QWidget>
 #include <QWindow>
 
@@ -286,23 +284,6 @@ private:
 
 void KeepCentredWhenShown(QWidget* window, std::function<void()> beforeCentring) {
     new TCentredPlacement(window, std::move(beforeCentring));
-}
-
-QFont DialogFont(int pixelHeight, bool bold) {
-    static const QString family = [] {
-        const QStringList installed = QFontDatabase::families();
-        for (const char* candidate : {"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "Arial",
-                                      "Nimbus Sans", "DejaVu Sans"}) {
-            const QString name = QString::fromLatin1(candidate);
-            if (installed.contains(name, Qt::CaseInsensitive))
-                return name;
-        }
-        return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
-    }();
-    QFont font(family);
-    font.setPixelSize(pixelHeight);
-    font.setBold(bold);
-    return font;
 }
 
 } // namespace mohr

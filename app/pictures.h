@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QFont>
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
@@ -71,10 +70,5 @@ void CentreOnDesktop(QWidget* window);
 // exposed after each showing. `beforeCentring`, when given, runs before every centring (to size the
 // window by its frame, for instance).
 void KeepCentredWhenShown(QWidget* window, std::function<void()> beforeCentring = {});
-
-// The sans font that stands in for the dialogs' "MS Sans Serif" here: an installed family of similar
-// metrics, at the given character height in pixels. Smoothed: without it, hinting thins the small bold
-// labels down to regular strokes.
-QFont DialogFont(int pixelHeight, bool bold = false);
 
 } // namespace mohr

@@ -1,6 +1,6 @@
 #include "Check.h"
 #include "about.h"
-#include "controls.h"
+#include "fonts.h"
 #include "launch.h"
 #include "main.h"
 
@@ -24,8 +24,8 @@ int main(int argc, char* argv[]) {
     // The window font, and the application's font in which the explanation box's text starts out.
     fonts.Continue({mohr::WindowFont(), QFont()});
     mohr::TMainForm MainForm;
-    TCheckForm CheckForm(nullptr, TCheckForm::TBuild::WhenShown);
-    TAboutForm AboutForm;
+    mohr::TCheckForm CheckForm(nullptr, mohr::TCheckForm::TBuild::WhenShown);
+    mohr::TAboutForm AboutForm;
     fonts.Join();
     MainForm.CheckForm = &CheckForm;
     MainForm.AboutForm = &AboutForm;

@@ -38,7 +38,11 @@ TStepTree::TStepTree(QWidget* parent) : QTreeWidget(parent) {
     // only when the viewport does, which repaints it anyway. The view's own answer to a column resize,
     // a second full repaint from a timer, would paint every row again just after (when a step first
     // makes the list longer than the box and its scroll bar appears).
-    disconnect(header(), SIGNAL(sectionResized(int, int, int)), this, SLOT(columnResized(int, int, int)));
+    // The view's slot is private and known by name only: should a Qt release rename it, say so rather
+    // than repaint every row twice unnoticed.
+    if (!disconnect(header(), SIGNAL(sectionResized(int, int, int)), this,
+                    SLOT(columnResized(int, int, int))))
+        qWarning("TStepTree: the header's column resize is no longer connected to the view's own answer");
 }
 
 QColor TStepTree::LineColour() const {

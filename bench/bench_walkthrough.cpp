@@ -6,7 +6,7 @@
 // in processor time of this process (mean_click_cpu_us, worst_click_cpu_us) tell what the click costs
 // when the machine is shared and wall time includes waiting for a core.
 #include "main.h"
-#include "platform.h"
+#include "quietplatform.h"
 #include "walkthrough/progression.h"
 
 #include <QApplication>
@@ -25,15 +25,6 @@ namespace {
 
 constexpr int StepCount = 31;
 
-class TQuietPlatform : public mohr::TPlatform {
-public:
-    void MessageBeep() override {}
-    int PrimaryScreenWidth() override { return 1024; }
-    int ExecModal(QDialog*) override { return 0; }
-    void Information(QWidget*, const QString&) override {}
-    void Popup(QMenu*, QPoint) override {}
-};
-
 double CpuSeconds() {
     timespec now{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
@@ -46,7 +37,7 @@ void Settle() {
 }
 
 void BM_WalkthroughClick(benchmark::State& state) {
-    TQuietPlatform platform;
+    mohr::TQuietPlatform platform;
     mohr::TMainForm form(&platform);
     form.show();
     if (!QTest::qWaitForWindowExposed(&form)) {

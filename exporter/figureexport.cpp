@@ -2,12 +2,12 @@
 #include "exporter/handout.h"
 #include "exporter/interrupts.h"
 #include "exporter/outputfolder.h"
-#include "exporter/quietplatform.h"
 #include "exporter/webexport.h"
 
 #include "app/main.h"
 #include "app/paintbox.h"
 #include "app/platform.h"
+#include "app/quietplatform.h"
 #include "figures/figures.h"
 #include "walkthrough/progression.h"
 
@@ -159,8 +159,10 @@ QString WalkThroughSteps(TStepLanguage language, const std::function<void(const 
             form.TreeViewUKClick();
         else
             form.TreeView1Click();
-        if (!platform.Refusal.isEmpty())
-            return QStringLiteral("Step %1 was refused: %2").arg(index + 1).arg(platform.Refusal);
+        if (!platform.Informations.isEmpty())
+            return QStringLiteral("Step %1 was refused: %2")
+                .arg(index + 1)
+                .arg(platform.Informations.first());
         Settle(*elementBox, *diagramBox);
 
         TStepFigures step;

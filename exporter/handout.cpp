@@ -1,5 +1,7 @@
 #include "exporter/handout.h"
 
+#include "figures/fonts.h"
+
 #include <QColor>
 #include <QDateTime>
 #include <QFont>
@@ -35,8 +37,7 @@ QRectF Device(const QRectF& points) {
 
 QFont PageFont(double points, bool bold = false) {
     QFont font;
-    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("Helvetica"),
-                      QStringLiteral("sans-serif")});
+    font.setFamilies(DocumentFamilies());
     font.setPointSizeF(points);
     font.setBold(bold);
     return font;

@@ -1,10 +1,10 @@
 #include "exporter/webdata.h"
-#include "exporter/quietplatform.h"
 #include "exporter/webfigures.h"
 
 #include "app/about.h"
 #include "app/main.h"
 #include "app/paintbox.h"
+#include "app/quietplatform.h"
 #include "figures/describe.h"
 #include "walkthrough/explanations.h"
 #include "walkthrough/progression.h"
@@ -389,13 +389,13 @@ QString CollectWebData(QJsonObject& data, QJsonObject& figures,
         strainTexts[code] = page;
         // A jump to the second row, as a student would make it.
         QTreeWidget* tree = english ? englishTree : dutchTree;
-        platform.Refusal.clear();
+        platform.Informations.clear();
         tree->setCurrentItem(NodeAt(tree, 1));
         if (english)
             form.TreeViewUKClick();
         else
             form.TreeView1Click();
-        refusal[code] = platform.Refusal;
+        refusal[code] = platform.Informations.join(u'\n');
         form.ResetWalkthrough();
     }
     data[QStringLiteral("texts")] = texts;

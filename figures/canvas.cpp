@@ -1,20 +1,16 @@
 #include "figures/canvas.h"
 #include "figures/canvasbackend.h"
+#include "figures/fonts.h"
 
-#include <QCoreApplication>
-#include <QFont>
-#include <QFontDatabase>
 #include <QFontMetrics>
-#include <QPointer>
 
 #include <algorithm>
 #include <climits>
-#include <map>
 #include <optional>
 #include <utility>
 
-// The canvas itself: its pen, brush, font and position, the canvas rules, and the fonts its texts are
-// drawn in. How a primitive becomes pixels or shapes is up to the back end.
+// The canvas itself: its pen, brush, font and position, and the canvas rules; the fonts its texts are
+// drawn in come from fonts.h. How a primitive becomes pixels or shapes is up to the back end.
 
 namespace mohr {
 
@@ -39,114 +35,6 @@ int TCanvasFont::Size() const {
 void TCanvasFont::SetSize(int points) {
     Height = MulDivRound(points, 96, 72);
 }
-
-namespace {
-
-FontFamilyProvider& provider() {
-    static FontFamilyProvider p;
-    return p;
-}
-
-// Sans families close to the classic dialog font, best first. Liberation Sans keeps the widths of
-// the usual Windows sans fonts; the others are there for machines without it.
-const QStringList& SansFallbacks() {
-    static const QStringList families{QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
-                                      QStringLiteral("Sans Serif")};
-    return families;
-}
-
-} // namespace
-
-void SetFontFamilyProvider(FontFamilyProvider p) {
-    provider() = std::move(p);
-}
-QStringList InstalledFontFamilies() {
-    return provider() ? provider()() : QFontDatabase::families();
-}
-
-void InstallFontSubstitutions() {
-    static const bool installed = [] {
-        for (const char* family : {"MS Sans Serif", "Microsoft Sans Serif", "MS Shell Dlg", "MS Shell Dlg 2"})
-            QFont::insertSubstitutions(QString::fromLatin1(family), SansFallbacks());
-        return true;
-    }();
-    (void)installed;
-}
-
-QFont RenderFont(const TCanvasFont& font) {
-    InstallFontSubstitutions();
-    QFont f;
-    if (font.Name == QLatin1String("Symbol")) {
-        // Asked for by name only: the font configuration picks its own stand-in for it.
-        f.setFamily(font.Name);
-    } else {
-        // A family that is not installed falls through to the close sans fonts.
-        f.setFamilies(QStringList{font.Name} + SansFallbacks());
-    }
-    f.setPixelSize(std::max(1, font.Height));
-    f.setStyleStrategy(QFont::NoAntialias);
-    return f;
-}
-
-namespace {
-
-// The fonts of the texts drawn so far, per name and height. Building a QFont and having the font
-// database resolve it costs more than drawing a short label, and the figures use a handful of fonts
-// over and over. The cache belongs to the application, so no font outlives it.
-class TFontCache : public QObject {
-public:
-    using QObject::QObject;
-
-    struct TEntry {
-        QFont Font;
-        // Only for "Symbol": its metrics, to tell which characters it has, and the sans stand-in.
-        std::optional<QFontMetrics> Metrics;
-        QFont Fallback;
-    };
-
-    const TEntry& Get(const TCanvasFont& canvasFont) {
-        const auto key = std::make_pair(canvasFont.Name, canvasFont.Height);
-        auto found = entries_.find(key);
-        if (found != entries_.end())
-            return found->second;
-        if (entries_.size() >= 64) // a program that makes up fonts as it goes must not grow this
-            entries_.clear();
-        TEntry entry;
-        entry.Font = RenderFont(canvasFont);
-        if (canvasFont.Name == QLatin1String("Symbol")) {
-            entry.Metrics.emplace(entry.Font);
-            entry.Fallback = entry.Font;
-            entry.Fallback.setFamilies(SansFallbacks());
-        }
-        return entries_.emplace(key, std::move(entry)).first->second;
-    }
-
-    static TFontCache& Instance() {
-        static QPointer<TFontCache> cache;
-        if (!cache)
-            cache = new TFontCache(QCoreApplication::instance());
-        return *cache;
-    }
-
-private:
-    std::map<std::pair<QString, int>, TEntry> entries_;
-};
-
-// The font a text is drawn in. A font named "Symbol" may be symbol-encoded, with no glyphs at the
-// Unicode code points the figures use (the sigma, U+03C3), and the paint engine does not fall back
-// for such fonts: a text it cannot show is drawn in the sans fallbacks instead, at the same height.
-QFont TextFont(const TCanvasFont& canvasFont, const QString& text) {
-    const TFontCache::TEntry& entry = TFontCache::Instance().Get(canvasFont);
-    if (!entry.Metrics)
-        return entry.Font;
-    for (const char32_t c : text.toUcs4()) {
-        if (c > U' ' && !entry.Metrics->inFontUcs4(c))
-            return entry.Fallback;
-    }
-    return entry.Font;
-}
-
-} // namespace
 
 const TDashPattern* DashPattern(PenStyle style) {
     static const TDashPattern dash{2, {18, 6, 0, 0}, 24};

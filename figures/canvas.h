@@ -1,5 +1,7 @@
 #pragma once
 
+#include "figures/fonts.h"
+
 #include <QImage>
 #include <QPoint>
 #include <QRect>
@@ -81,19 +83,6 @@ struct TCanvasFont {
     int Size() const;
     void SetSize(int points);
 };
-
-// Where the list of installed font families comes from; tests replace it.
-using FontFamilyProvider = std::function<QStringList()>;
-void SetFontFamilyProvider(FontFamilyProvider provider); // empty provider: the real font database
-QStringList InstalledFontFamilies();
-
-// Maps "MS Sans Serif" and its relatives to the close sans fonts of RenderFont for every QFont of
-// the process, widgets included. Idempotent; RenderFont calls it itself.
-void InstallFontSubstitutions();
-
-// The QFont that renders a canvas font: "MS Sans Serif" and friends are mapped to a close sans
-// font installed here, at the same pixel height, without antialiasing.
-QFont RenderFont(const TCanvasFont& font);
 
 // One drawing surface with pen, brush, font and current position, drawing with the geometry of a
 // classic desktop canvas. It has two back ends: the raster, which sets whole pixels as described

@@ -78,7 +78,7 @@ void TFigures::RestoreBrush(TBrush& Brush) const {
 }
 
 bool TFigures::symbolInstalled() const {
-    return InstalledFontFamilies().contains(QStringLiteral("Symbol"));
+    return SymbolInstalled();
 }
 
 void TFigures::PaintBox2Paint() {

@@ -1,4 +1,5 @@
 #include "figures/canvasbackend.h"
+#include "figures/fonts.h"
 
 #include <QColor>
 #include <QFontMetrics>
@@ -65,17 +66,6 @@ QPen SolidPen(Colour colour, int width) {
 
 QBrush Fill(std::optional<Colour> colour) {
     return colour ? QBrush(ToColor(*colour)) : QBrush(Qt::NoBrush);
-}
-
-// The families a text names, ending in a generic one, so that any viewer finds a sans font. An SVG
-// names only a font's first family, so the first is the whole list as a style sheet writes it; no
-// font has that name, so the font database passes on to the families after it, and the PDF writer
-// embeds the one it finds.
-const QStringList& TextFamilies() {
-    static const QStringList families{QStringLiteral("Liberation Sans, Arial, Helvetica, sans-serif"),
-                                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                                      QStringLiteral("Helvetica"), QStringLiteral("sans-serif")};
-    return families;
 }
 
 // Lines are cut down to this far around the panel before they reach the painter, so a far-away line
@@ -203,8 +193,7 @@ public:
         }
         if (!rasterFont_ || font != *rasterFont_) {
             rasterFont_ = font;
-            textFont_ = font;
-            textFont_.setFamilies(TextFamilies());
+            textFont_ = DocumentFont(font);
         }
         if (painter_.font() != textFont_)
             painter_.setFont(textFont_);

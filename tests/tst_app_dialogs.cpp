@@ -2,6 +2,7 @@
 #include "Check.h"
 #include "about.h"
 #include "pictures.h"
+#include "testsupport.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -15,6 +16,10 @@
 #include <QTextLayout>
 #include <QTimer>
 #include <QtTest>
+
+using mohr::TAboutForm;
+using mohr::TCheckForm;
+using mohr::test::CountPixels;
 
 namespace {
 
@@ -33,14 +38,6 @@ bool NavyInk(QRgb c) {
 
 template <typename T> T* Child(QWidget* dialog, const char* name) {
     return dialog->findChild<T*>(QString::fromLatin1(name));
-}
-
-int CountPixels(const QImage& image, const QRect& rect, auto predicate) {
-    int n = 0;
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            n += predicate(image.pixel(x, y)) ? 1 : 0;
-    return n;
 }
 
 // The four maker's labels: navy, bold, the given character height, a text that fits its box, and

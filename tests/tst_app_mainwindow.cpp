@@ -17,6 +17,7 @@
 #include <QDialog>
 #include <QFontInfo>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -112,6 +113,7 @@ private slots:
     void darkThemeLeavesTheWhitePanelsAndDialogsReadable();
     void keysAloneWalkTheStepsWithTheFocusInSight();
     void commandsAreAnnouncedAndTheSwitchStartsAtTheFirstRow();
+    void everyControlIsNamedForReadersInBothLanguages();
     void keysCanBeDiscovered();
     void focusOfRowAndTabStandsOut();
 };
@@ -1232,6 +1234,58 @@ void TestMainWindow::commandsAreAnnouncedAndTheSwitchStartsAtTheFirstRow() {
     QTest::keyClick(&w.Form, Qt::Key_L, Qt::ControlModifier);
     QTRY_VERIFY(w.Get("TreeView1")->hasFocus());
     QTRY_COMPARE(announced(), QStringLiteral("Nederlands, opnieuw begonnen"));
+}
+
+void TestMainWindow::everyControlIsNamedForReadersInBothLanguages() {
+    // Every control of the layout and the grid menu has a name, in the interface language: a control the
+    // switch forgot would keep the other language's name. Only the about button's hint ("about") and the
+    // maker's labels read the same in both.
+    TWindow w;
+    const char* const controls[] = {
+        "Panel1",    "SpeedButton1", "SpeedButton2", "SpeedButton3", "SpeedButton4", "PageControl1",
+        "TabSheet1", "TabSheet2",    "GroupBox1",    "GroupBox2",    "GroupBox3",    "GroupBox4",
+        "TreeView1", "TreeViewUK",   "Memo1",        "Panel2",       "Panel3",       "Panel4",
+        "PaintBox1", "PaintBox2",    "Image1",       "Label1",       "Label2",       "Label3",
+        "Label4",    "Label5",       "PopupMenu1"};
+    const QStringList sameInBoth{QStringLiteral("SpeedButton1"), QStringLiteral("Label1"),
+                                 QStringLiteral("Label2"), QStringLiteral("Label3"),
+                                 QStringLiteral("Label4")};
+    const auto names = [&] {
+        QHash<QString, QString> said;
+        for (const char* control : controls)
+            said[QLatin1String(control)] = w.Get(control)->accessibleName();
+        said[QStringLiteral("window")] = w.Form.accessibleName();
+        return said;
+    };
+    const QHash<QString, QString> start = names();
+    QCOMPARE(start[QStringLiteral("window")], w.Form.windowTitle());
+    QCOMPARE(start[QStringLiteral("SpeedButton2")], QStringLiteral("start opnieuw"));
+    QCOMPARE(start[QStringLiteral("PopupMenu1")], QStringLiteral("Rastermenu"));
+    for (auto it = start.cbegin(); it != start.cend(); ++it)
+        QVERIFY2(!it.value().isEmpty(), qPrintable(it.key()));
+
+    // The switch's own Dutch, there and back: the layout's about hint and strains note read otherwise.
+    w.Form.ToggleLanguage();
+    const QHash<QString, QString> english = names();
+    w.Form.ToggleLanguage();
+    const QHash<QString, QString> dutch = names();
+    QCOMPARE(english[QStringLiteral("window")], QStringLiteral("KS2170 : Mohr\u2019s circle"));
+    QCOMPARE(english[QStringLiteral("PaintBox1")], QStringLiteral("Drawing of Mohr\u2019s circle"));
+    for (auto it = dutch.cbegin(); it != dutch.cend(); ++it) {
+        QVERIFY2(!english[it.key()].isEmpty(), qPrintable(it.key()));
+        QVERIFY2((it.value() == english[it.key()]) == sameInBoth.contains(it.key()), qPrintable(it.key()));
+    }
+
+    // A step changes what the panels show, and with it their descriptions, not the names.
+    auto* tree = w.Get<QTreeWidget>("TreeView1");
+    const QString before = w.Diagram()->accessibleDescription();
+    for (int k = 0; k < 5; ++k) {
+        tree->setCurrentItem(PreOrder(tree)[k]);
+        w.Form.TreeView1Click();
+    }
+    QVERIFY(w.Platform.Informations.isEmpty());
+    QVERIFY(w.Diagram()->accessibleDescription() != before);
+    QCOMPARE(names(), dutch);
 }
 
 void TestMainWindow::keysCanBeDiscovered() {

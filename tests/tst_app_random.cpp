@@ -22,9 +22,9 @@
 // makes it longer or shorter (the default is 20,000 actions). Every failure message names the seed,
 // the episode, the action index and the last actions taken.
 
+#include "appwindow.h"
 #include "main.h"
 #include "paintbox.h"
-#include "platform.h"
 #include "steptable.h"
 #include "testsupport.h"
 
@@ -48,28 +48,11 @@
 #include <vector>
 
 using namespace mohr;
+using mohr::test::ImageDifference;
 using mohr::test::PixelAt;
 using mohr::test::PreOrder;
 
 namespace {
-// Records every platform call and answers at once, so nothing modal ever blocks.
-class TFakePlatform : public TPlatform {
-public:
-    int Beeps = 0;
-    int Modals = 0;
-    int Popups = 0;
-    QStringList Informations;
-
-    void MessageBeep() override { ++Beeps; }
-    int PrimaryScreenWidth() override { return 1024; }
-    int ExecModal(QDialog*) override {
-        ++Modals;
-        return QDialog::Accepted;
-    }
-    void Information(QWidget*, const QString& text) override { Informations << text; }
-    void Popup(QMenu*, QPoint) override { ++Popups; }
-};
-
 constexpr int NodeCount = mohr::test::StepCount;
 const auto& Steps = mohr::test::StepTable;
 
@@ -317,29 +300,6 @@ private:
     std::unordered_map<std::uint64_t, QImage> cache_;
 };
 
-QString DescribeDifference(const QImage& actual, const QImage& expected) {
-    if (actual.size() != expected.size())
-        return QStringLiteral("size %1x%2, expected %3x%4")
-            .arg(actual.width())
-            .arg(actual.height())
-            .arg(expected.width())
-            .arg(expected.height());
-    int count = 0;
-    QPoint first(-1, -1);
-    for (int y = 0; y < actual.height(); ++y)
-        for (int x = 0; x < actual.width(); ++x)
-            if (PixelAt(actual, x, y) != PixelAt(expected, x, y)) {
-                if (count++ == 0)
-                    first = QPoint(x, y);
-            }
-    return QStringLiteral("%1 pixels differ, first at (%2, %3): 0x%4 instead of 0x%5")
-        .arg(count)
-        .arg(first.x())
-        .arg(first.y())
-        .arg(PixelAt(actual, first.x(), first.y()), 6, 16, QLatin1Char('0'))
-        .arg(PixelAt(expected, first.x(), first.y()), 6, 16, QLatin1Char('0'));
-}
-
 // A simple, portable generator: the same seed gives the same sequence with every standard library.
 class TRandom {
 public:
@@ -475,7 +435,7 @@ private:
         e.MemoBefore = memo_->toPlainText();
         e.Informations = int(platform_.Informations.size());
         e.Beeps = platform_.Beeps;
-        e.Popups = platform_.Popups;
+        e.Popups = int(platform_.Popups.size());
         return e;
     }
 
@@ -779,9 +739,11 @@ private:
             return QStringLiteral("the refusal reads \"%1\"").arg(platform_.Informations.last());
         if (platform_.Beeps != e.Beeps)
             return QStringLiteral("%1 beeps, expected %2").arg(platform_.Beeps).arg(e.Beeps);
-        if (platform_.Popups != e.Popups)
-            return QStringLiteral("%1 grid menus opened, expected %2").arg(platform_.Popups).arg(e.Popups);
-        if (platform_.Modals != 0)
+        if (int(platform_.Popups.size()) != e.Popups)
+            return QStringLiteral("%1 grid menus opened, expected %2")
+                .arg(platform_.Popups.size())
+                .arg(e.Popups);
+        if (!platform_.Modals.empty())
             return QStringLiteral("a modal dialog was shown");
 
         // The pictures.
@@ -789,7 +751,7 @@ private:
             const char* name = panel == Diagram ? "diagram" : "element";
             if (e.PicturesUnchanged && e.After[panel] != e.Before[panel])
                 return QStringLiteral("the %1 panel changed: %2")
-                    .arg(QLatin1String(name), DescribeDifference(e.After[panel], e.Before[panel]));
+                    .arg(QLatin1String(name), ImageDifference(e.After[panel], e.Before[panel]));
             const QImage image = panels_[panel]->LogicalImage();
             const TPanelModel& expected = model_.Panels[panel];
             if (model_.Page != 0 || expected.RefreshPending || !expected.ReplayEqual)
@@ -801,12 +763,12 @@ private:
             ++coverage_.Compared[panel];
             if (image != replay)
                 return QStringLiteral("the %1 panel differs from a fresh replay: %2")
-                    .arg(QLatin1String(name), DescribeDifference(image, replay));
+                    .arg(QLatin1String(name), ImageDifference(image, replay));
         }
         return {};
     }
 
-    TFakePlatform platform_;
+    test::TFakePlatform platform_;
     TMainForm form_{&platform_};
     QDialog check_;
     QDialog about_;

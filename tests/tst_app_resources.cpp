@@ -1,7 +1,9 @@
 // The logo's libjpeg decoding and the tool-button pictures, icon and flags.
 #include "appwindow.h"
+#include "fonts.h"
 #include "jpegimage.h"
 #include "pictures.h"
+#include "testsupport.h"
 
 #include <QFile>
 #include <QFontInfo>
@@ -83,13 +85,11 @@ QImage Argb(const QString& resource) {
     return QImage(resource).convertToFormat(QImage::Format_ARGB32);
 }
 
-int CountColour(const QImage& image, QRgb colour) {
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (qAlpha(image.pixel(x, y)) == 255 && (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF))
-                ++n;
-    return n;
+// How many opaque pixels have the colour.
+int CountOpaque(const QImage& image, QRgb colour) {
+    return mohr::test::CountPixels(image, image.rect(), [colour](QRgb p) {
+        return qAlpha(p) == 255 && (p & 0xFFFFFF) == (colour & 0xFFFFFF);
+    });
 }
 
 QSet<QRgb> Colours(const QImage& image) {
@@ -355,7 +355,7 @@ void TestResources::twoStatePicturesHaveTransparentKeyAndTwoLooks() {
         // its ink (black, red) in gray with a white edge one pixel down and to the right, the rest of
         // the picture silver.
         for (QRgb colour : colours)
-            QVERIFY2(CountColour(normal, colour) > 0, qPrintable(QString::number(colour, 16)));
+            QVERIFY2(CountOpaque(normal, colour) > 0, qPrintable(QString::number(colour, 16)));
         const auto ink = [&](int x, int y) {
             return x >= 0 && y >= 0 &&
                    (raw.pixel(x, y) == qRgb(0, 0, 0) || raw.pixel(x, y) == qRgb(255, 0, 0));

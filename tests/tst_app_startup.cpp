@@ -2,49 +2,24 @@
 
 #include "Check.h"
 #include "about.h"
+#include "appwindow.h"
 #include "main.h"
-#include "platform.h"
 
 #include <QApplication>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
-#include <functional>
+#include <cstddef>
 
 using namespace mohr;
 
 namespace {
 
-// Answers the screen width the test wants and shows modal dialogs for real, after handing them to
-// `WhileModal`, which closes them the way the case needs.
-class TScreenPlatform : public TPlatform {
-public:
-    explicit TScreenPlatform(int width) : width_(width) {}
-    int Modals = 0;
-    int Beeps = 0;
-    std::function<void(QDialog*)> WhileModal;
-
-    int PrimaryScreenWidth() override {
-        ++widthQueries;
-        return width_;
-    }
-    void MessageBeep() override { ++Beeps; }
-    int ExecModal(QDialog* dialog) override {
-        ++Modals;
-        if (WhileModal) {
-            // Runs inside the dialog's own event loop, once it is on screen.
-            QTimer::singleShot(0, dialog, [this, dialog] {
-                QTRY_VERIFY(dialog->isVisible());
-                WhileModal(dialog);
-            });
-        }
-        return TPlatform::ExecModal(dialog);
-    }
-    int widthQueries = 0;
-
-private:
-    int width_;
+// The fake platform with the screen width the test wants; a case that sets `WhileModal` sees the
+// warning shown modally for real and closes it the way it needs.
+struct TScreenPlatform : test::TFakePlatform {
+    explicit TScreenPlatform(int width) { ScreenWidth = width; }
 };
 
 } // namespace
@@ -68,7 +43,7 @@ void TestStartup::timerIsArmedOnceForOneSecond() {
     QVERIFY(form.Timer1->isActive());
     QVERIFY(form.Timer1->isSingleShot());
     QCOMPARE(form.Timer1->interval(), 1000);
-    QCOMPARE(platform.widthQueries, 0);
+    QCOMPARE(platform.WidthQueries, 0);
 }
 
 void TestStartup::wideEnoughScreensPass_data() {
@@ -85,15 +60,15 @@ void TestStartup::wideEnoughScreensPass() {
     form.CheckForm = &check;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QTRY_COMPARE_WITH_TIMEOUT(platform.widthQueries, 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(platform.WidthQueries, 1, 5000);
     QVERIFY(!form.Timer1->isActive());
-    QCOMPARE(platform.Modals, 0);
+    QVERIFY(platform.Modals.empty());
     QVERIFY(form.isVisible());
     QVERIFY(!check.isVisible());
     // The check ran once; the timer is not re-armed.
     QTest::qWait(0);
     QVERIFY(!form.Timer1->isActive());
-    QCOMPARE(platform.widthQueries, 1);
+    QCOMPARE(platform.WidthQueries, 1);
     QCOMPARE(platform.Beeps, 0);
 }
 
@@ -125,11 +100,11 @@ void TestStartup::narrowScreenWarnsThenCloses() {
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 5000);
-    QCOMPARE(platform.Modals, 1);
+    QCOMPARE(platform.Modals.size(), std::size_t(1));
     QVERIFY(modalWhileShown);
     QVERIFY(mainStillShown);
     QVERIFY(!check.isVisible());
-    QCOMPARE(platform.widthQueries, 1);
+    QCOMPARE(platform.WidthQueries, 1);
     QVERIFY(!form.Timer1->isActive());
 }
 
@@ -152,7 +127,7 @@ void TestStartup::warningEndsTheProgramWithTheAboutBoxOpen() {
     connect(&stayed, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
     stayed.start(30000);
     QCOMPARE(QApplication::exec(), 0);
-    QCOMPARE(platform.Modals, 2);
+    QCOMPARE(platform.Modals.size(), std::size_t(2));
     QVERIFY(!about.isVisible());
     QVERIFY(!form.isVisible());
 }

@@ -35,6 +35,7 @@
 #include <unistd.h>
 
 using namespace mohr;
+using mohr::test::ImageDifference;
 using mohr::test::PixelAt;
 
 namespace {
@@ -85,25 +86,6 @@ QString Words(const QString& text) {
 
 QImage Rgb(const QImage& image) {
     return image.convertToFormat(QImage::Format_RGB32);
-}
-
-// The first position at which two images differ, or an empty string.
-QString FirstDifference(const QImage& actual, const QImage& expected) {
-    if (actual.size() != expected.size())
-        return QStringLiteral("size %1x%2, expected %3x%4")
-            .arg(actual.width())
-            .arg(actual.height())
-            .arg(expected.width())
-            .arg(expected.height());
-    for (int y = 0; y < expected.height(); ++y)
-        for (int x = 0; x < expected.width(); ++x)
-            if (PixelAt(actual, x, y) != PixelAt(expected, x, y))
-                return QStringLiteral("pixel (%1, %2) is %3, expected %4")
-                    .arg(x)
-                    .arg(y)
-                    .arg(PixelAt(actual, x, y), 6, 16, QLatin1Char('0'))
-                    .arg(PixelAt(expected, x, y), 6, 16, QLatin1Char('0'));
-    return {};
 }
 
 struct TRun {
@@ -322,8 +304,8 @@ void TestExport::pngAfterLastStepIsTheProgramsPanel() {
 
     const QImage element(QDir(figures_).filePath(code + "/step-30-element.png"));
     const QImage diagram(QDir(figures_).filePath(code + "/step-30-diagram.png"));
-    QCOMPARE(FirstDifference(Rgb(element), Rgb(program.Element)), QString());
-    QCOMPARE(FirstDifference(Rgb(diagram), Rgb(program.Diagram)), QString());
+    QCOMPARE(ImageDifference(Rgb(element), Rgb(program.Element)), QString());
+    QCOMPARE(ImageDifference(Rgb(diagram), Rgb(program.Diagram)), QString());
 
     // And that picture is the finished construction, not a blank panel: the red circle of radius 100
     // about (200, 200) and the green stress point of face E-D at (200, 300).

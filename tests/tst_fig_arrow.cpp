@@ -29,11 +29,7 @@ void Record(TCanvas& canvas, std::vector<TSnapshot>& seen) {
 }
 
 int CountInColumn(const QImage& image, int x, int y0, int y1, Colour colour) {
-    int n = 0;
-    for (int y = y0; y <= y1; ++y)
-        if (PixelAt(image, x, y) == colour)
-            ++n;
-    return n;
+    return mohr::test::CountColour(image, QRect(QPoint(x, y0), QPoint(x, y1)), colour);
 }
 
 } // namespace

@@ -19,6 +19,7 @@
 #include <vector>
 
 using namespace mohr;
+using mohr::test::CountColour;
 using mohr::test::PixelAt;
 using mohr::test::TImageCanvas;
 
@@ -38,15 +39,6 @@ QRect Bounds(const QImage& image, Colour background = White) {
             if (PixelAt(image, x, y) != background)
                 r |= QRect(x, y, 1, 1);
     return r;
-}
-
-int Count(const QImage& image, Colour colour) {
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (PixelAt(image, x, y) == colour)
-                ++n;
-    return n;
 }
 
 // Row y from x0 to x1 inclusive as a string of one letter per pixel, from a colour legend.
@@ -144,19 +136,20 @@ void TestCanvas::textBoxFilledOnlyWithSolidBrush() {
     QCOMPARE(drawn, QRect(QPoint(10, 5), box));
     QCOMPARE(PixelAt(t.Image, 10, 5), colours::Red);
     QCOMPARE(PixelAt(t.Image, 10 + box.width() - 1, 5 + box.height() - 1), colours::Red);
-    QVERIFY(Count(t.Image, colours::Navy) > 10);
-    QCOMPARE(Count(t.Image, colours::Navy) + Count(t.Image, colours::Red), box.width() * box.height());
+    QVERIFY(CountColour(t.Image, colours::Navy) > 10);
+    QCOMPARE(CountColour(t.Image, colours::Navy) + CountColour(t.Image, colours::Red),
+             box.width() * box.height());
     QCOMPARE(c.PenPos(), QPoint(10 + box.width(), 5));
 
     // A clear brush leaves the box alone: only glyph pixels change, all inside the box.
     t.Image.fill(QColor::fromRgb(ToRgb(colours::Silver)));
     c.Brush.SetStyle(BrushStyle::Clear);
     c.TextOut(10, 30, text);
-    QCOMPARE(Count(t.Image, colours::Red), 0);
+    QCOMPARE(CountColour(t.Image, colours::Red), 0);
     const QRect glyphs = Bounds(t.Image, colours::Silver);
     QVERIFY(!glyphs.isEmpty());
     QVERIFY(QRect(QPoint(10, 30), box).contains(glyphs));
-    QCOMPARE(Count(t.Image, colours::Navy) + Count(t.Image, colours::Silver),
+    QCOMPARE(CountColour(t.Image, colours::Navy) + CountColour(t.Image, colours::Silver),
              t.Image.width() * t.Image.height());
 }
 
@@ -197,7 +190,7 @@ void TestCanvas::lineGapsFollowTheBrush() {
         QString expectedColumn = expected.left(19);
         expectedColumn.replace(QLatin1Char('g'), QLatin1Char('.'));
         QCOMPARE(column, expectedColumn);
-        QCOMPARE(Count(t.Image, colours::Green), 60 - expected.count(QLatin1Char('#')));
+        QCOMPARE(CountColour(t.Image, colours::Green), 60 - expected.count(QLatin1Char('#')));
 
         // An oblique line counts its steps along the longer axis, here x: one pixel per column.
         TImageCanvas o(100, 60);
@@ -260,8 +253,8 @@ void TestCanvas::polygonOutlinedAndFilled() {
     u.Canvas->Pen.Width = 2;
     u.Canvas->Polygon(triangle);
     QCOMPARE(PixelAt(u.Image, 20, 30), White);
-    QCOMPARE(Count(u.Image, colours::Green), 0);
-    QCOMPARE(Count(u.Image, colours::Black) + Count(u.Image, White), 3600);
+    QCOMPARE(CountColour(u.Image, colours::Green), 0);
+    QCOMPARE(CountColour(u.Image, colours::Black) + CountColour(u.Image, White), 3600);
     for (const QPoint& v : triangle)
         QCOMPARE(PixelAt(u.Image, v.x(), v.y()), colours::Black);
 
@@ -292,14 +285,14 @@ void TestCanvas::ellipseOutlinedAndFilled() {
     QCOMPARE(PixelAt(t.Image, 30, 30), White);
     QCOMPARE(PixelAt(t.Image, 11, 30), White);
     QCOMPARE(PixelAt(t.Image, 10, 30), colours::Navy);
-    QCOMPARE(Count(t.Image, colours::Green), 0);
+    QCOMPARE(CountColour(t.Image, colours::Green), 0);
 
     // A dashed 1-pixel outline runs its pattern once round the rim: 18 of every 24 pixels.
-    const int rim = Count(t.Image, colours::Navy);
+    const int rim = CountColour(t.Image, colours::Navy);
     t.Image.fill(Qt::white);
     c.Pen.Style = PenStyle::Dash;
     c.Ellipse(10, 10, 50, 50);
-    QCOMPARE(Count(t.Image, colours::Navy), rim / 24 * 18 + std::min(rim % 24, 18));
+    QCOMPARE(CountColour(t.Image, colours::Navy), rim / 24 * 18 + std::min(rim % 24, 18));
     QCOMPARE(PixelAt(t.Image, 50, 30), colours::Navy); // the pattern starts at the rightmost pixel
 }
 
@@ -319,7 +312,7 @@ void TestCanvas::eraseForRepaintResetsAreaFontAndBrushKeepsPen() {
     panel.Color = colours::Black;
     c.EraseForRepaint(panel);
 
-    QCOMPARE(Count(t.Image, White), 50 * 40);
+    QCOMPARE(CountColour(t.Image, White), 50 * 40);
     QCOMPARE(c.Font.Name, panel.Name);
     QCOMPARE(c.Font.Height, panel.Height);
     QCOMPARE(c.Font.Color, panel.Color);
@@ -384,7 +377,7 @@ void TestCanvas::farCoordinatesAreHarmless() {
     c.Brush.SetColor(colours::Teal);
     c.Pen.Width = 1;
     c.Ellipse(-2000000000, -2000000000, 2000000000, 2000000000);
-    QCOMPARE(Count(t.Image, colours::Teal), 40 * 30);
+    QCOMPARE(CountColour(t.Image, colours::Teal), 40 * 30);
     c.Pen.Style = PenStyle::DashDot;
     c.Ellipse(INT_MIN, INT_MIN, INT_MAX, INT_MAX);
     c.Ellipse(INT_MAX, 3, INT_MIN, 4); // given right to left
@@ -411,7 +404,7 @@ void TestCanvas::wideStyledPenDrawsSolid() {
         c.LineTo(90, 10);
         for (int x = 10; x <= 90; ++x)
             QCOMPARE(PixelAt(t.Image, x, 10), colours::Green);
-        QCOMPARE(Count(t.Image, colours::Red), 0);
+        QCOMPARE(CountColour(t.Image, colours::Red), 0);
     }
 }
 
@@ -424,16 +417,16 @@ void TestCanvas::lineToLeavesItsEndPixel() {
     QCOMPARE(PixelAt(t.Image, 10, 10), colours::Black);
     QCOMPARE(PixelAt(t.Image, 19, 10), colours::Black);
     QCOMPARE(PixelAt(t.Image, 20, 10), White);
-    QCOMPARE(Count(t.Image, colours::Black), 10);
+    QCOMPARE(CountColour(t.Image, colours::Black), 10);
     // The next segment starts on it.
     c.LineTo(20, 20);
     QCOMPARE(PixelAt(t.Image, 20, 10), colours::Black);
     QCOMPARE(PixelAt(t.Image, 20, 20), White);
-    QCOMPARE(Count(t.Image, colours::Black), 20);
+    QCOMPARE(CountColour(t.Image, colours::Black), 20);
     // MoveTo draws nothing; a zero-length segment neither.
     c.MoveTo(30, 30);
     c.LineTo(30, 30);
-    QCOMPARE(Count(t.Image, colours::Black), 20);
+    QCOMPARE(CountColour(t.Image, colours::Black), 20);
 
     // Oblique segments: one pixel per step of the longer axis, the same pixels both ways.
     const QPoint a(3, 5), b(36, 22);
@@ -442,7 +435,7 @@ void TestCanvas::lineToLeavesItsEndPixel() {
     forward.Canvas->LineTo(b.x(), b.y());
     backward.Canvas->MoveTo(b.x(), b.y());
     backward.Canvas->LineTo(a.x(), a.y());
-    QCOMPARE(Count(forward.Image, colours::Black), 33);
+    QCOMPARE(CountColour(forward.Image, colours::Black), 33);
     QCOMPARE(PixelAt(forward.Image, a.x(), a.y()), colours::Black);
     QCOMPARE(PixelAt(forward.Image, b.x(), b.y()), White);
     QCOMPARE(PixelAt(backward.Image, b.x(), b.y()), colours::Black);
@@ -472,7 +465,7 @@ void TestCanvas::wideLineIsRoundAndIncludesItsEnd() {
     QCOMPARE(c.PenPos(), QPoint(50, 20));
     // Two rows thick, the line's own row and the one above, end pixel included.
     QCOMPARE(Bounds(t.Image), QRect(QPoint(9, 19), QPoint(50, 20)));
-    QCOMPARE(Count(t.Image, colours::Navy), 42 * 2);
+    QCOMPARE(CountColour(t.Image, colours::Navy), 42 * 2);
 
     // Width 3 is centred on the line and rounds its ends and its corner.
     t.Image.fill(Qt::white);
@@ -491,7 +484,7 @@ void TestCanvas::wideLineIsRoundAndIncludesItsEnd() {
     QCOMPARE(Bounds(t.Image), QRect(18, 8, 5, 5));
     QCOMPARE(PixelAt(t.Image, 18, 8), White);
     QCOMPARE(PixelAt(t.Image, 22, 12), White);
-    QCOMPARE(Count(t.Image, colours::Navy), 21);
+    QCOMPARE(CountColour(t.Image, colours::Navy), 21);
 }
 
 void TestCanvas::ellipseExtremesAndSymmetry() {
@@ -723,7 +716,7 @@ void TestCanvas::renderFontAndFamilySeam() {
     t.Canvas->Font.SetSize(10);
     t.Canvas->Brush.SetStyle(BrushStyle::Clear);
     t.Canvas->TextOut(5, 5, QString(QChar(0x03C3)));
-    QVERIFY(Count(t.Image, colours::Black) > 5);
+    QVERIFY(CountColour(t.Image, colours::Black) > 5);
     QCOMPARE(RenderFont(t.Canvas->Font).pixelSize(), 13);
 }
 
@@ -746,7 +739,7 @@ void TestCanvas::changedAfterEveryPrimitive() {
     c.TextOut(12, 12, QStringLiteral("x"));
     c.EraseForRepaint(TCanvasFont{});
     QCOMPARE(calls, 5);
-    QCOMPARE(Count(seen, White), 900);
+    QCOMPARE(CountColour(seen, White), 900);
 }
 
 namespace {
@@ -921,8 +914,8 @@ void TestCanvas::vectorFarCoordinatesAreHarmless() {
     TImageCanvas raster(40, 30);
     draw(*raster.Canvas);
     const QImage vector = VectorImage(QSize(40, 30), 4, draw);
-    QVERIFY(Count(raster.Image, colours::Navy) > 40);
-    QVERIFY(Count(raster.Image, colours::Green) > 10);
+    QVERIFY(CountColour(raster.Image, colours::Navy) > 40);
+    QVERIFY(CountColour(raster.Image, colours::Green) > 10);
     QCOMPARE(test::VectorRasterMismatch(raster.Image, vector, 4, raster.Image.rect(), {colours::Navy}, 0.75),
              QString());
 }

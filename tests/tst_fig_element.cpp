@@ -9,6 +9,7 @@
 #include <vector>
 
 using namespace mohr;
+using mohr::test::CountColour;
 using mohr::test::PixelAt;
 using mohr::test::TImageCanvas;
 
@@ -46,15 +47,6 @@ const TLabelAt ElementLabels[] = {{55, 185},  {120, 185}, {185, 95}, {140, 45}, 
 const TLabelAt FaceAxisLabels[] = {{160, 55},  {210, 35}, {75, 10},  {50, 80},   {220, 190},
                                    {190, 110}, {3, 135},  {40, 180}, {130, 205}, {80, 225}};
 const TLabelAt FinalLabels[] = {{25, 155}, {35, 120}, {100, 195}, {65, 215}, {180, 70}, {160, 40}};
-
-int Count(const QImage& image, QRect area, Colour colour) {
-    int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (PixelAt(image, x, y) == colour)
-                ++n;
-    return n;
-}
 
 // The run of outline pixels crossing a horizontal or vertical edge of the sample, walking from
 // inside (gray) out. Where a grid line lies on the edge its dots cover part of the outline.
@@ -182,28 +174,30 @@ void TestElement::gridIsDottedSilverOverGray() {
     const QRect row(62, 140, 77, 1);     // (62..138, 140)
     const QRect column(100, 102, 1, 70); // (100, 102..171)
     for (QRect line : {row, column}) {
-        const int silver = Count(img, line, colours::Silver);
-        const int gray = Count(img, line, colours::Gray);
+        const int silver = CountColour(img, line, colours::Silver);
+        const int gray = CountColour(img, line, colours::Gray);
         QVERIFY(silver >= line.width() * line.height() / 3);
         QVERIFY(gray >= line.width() * line.height() / 3);
         QCOMPARE(silver + gray, line.width() * line.height());
     }
     // Seven rows and seven columns, 20 pixels apart, over the square (60, 60)-(180, 180).
     for (int k = 3; k <= 9; ++k) {
-        QVERIFY2(Count(img, QRect(60, 20 * k, 121, 1), colours::Silver) > 10, qPrintable(QString::number(k)));
-        QVERIFY2(Count(img, QRect(20 * k, 60, 1, 121), colours::Silver) > 10, qPrintable(QString::number(k)));
+        QVERIFY2(CountColour(img, QRect(60, 20 * k, 121, 1), colours::Silver) > 10,
+                 qPrintable(QString::number(k)));
+        QVERIFY2(CountColour(img, QRect(20 * k, 60, 1, 121), colours::Silver) > 10,
+                 qPrintable(QString::number(k)));
     }
     // Off the grid rows and columns the sample is plain gray.
-    QCOMPARE(Count(img, QRect(62, 141, 17, 18), colours::Gray), 17 * 18);
+    QCOMPARE(CountColour(img, QRect(62, 141, 17, 18), colours::Gray), 17 * 18);
     // Outside the sample the grid is dotted on white: row 80 right of face C-D.
     const QRect outside(163, 80, 17, 1);
-    QVERIFY(Count(img, outside, colours::Silver) >= 5);
-    QCOMPARE(Count(img, outside, colours::Silver) + Count(img, outside, colours::White), 17);
+    QVERIFY(CountColour(img, outside, colours::Silver) >= 5);
+    QCOMPARE(CountColour(img, outside, colours::Silver) + CountColour(img, outside, colours::White), 17);
     // Nothing of the grid beyond (60..180, 60..180).
-    QCOMPARE(Count(img, QRect(181, 0, 59, 240), colours::Silver), 0);
-    QCOMPARE(Count(img, QRect(0, 181, 240, 59), colours::Silver), 0);
-    QCOMPARE(Count(img, QRect(0, 0, 59, 240), colours::Silver), 0);
-    QCOMPARE(Count(img, QRect(0, 0, 240, 59), colours::Silver), 0);
+    QCOMPARE(CountColour(img, QRect(181, 0, 59, 240), colours::Silver), 0);
+    QCOMPARE(CountColour(img, QRect(0, 181, 240, 59), colours::Silver), 0);
+    QCOMPARE(CountColour(img, QRect(0, 0, 59, 240), colours::Silver), 0);
+    QCOMPARE(CountColour(img, QRect(0, 0, 240, 59), colours::Silver), 0);
 }
 
 void TestElement::extrasOnlyWhereTheyBelong() {
@@ -244,7 +238,7 @@ void TestElement::extrasOnlyWhereTheyBelong() {
     QVERIFY(differing > 0);
 
     // The bare sample has none of the extras; the full one has each of them.
-    QCOMPARE(Count(bare.Image(), QRect(0, 0, 240, 240), colours::Silver), 0);
+    QCOMPARE(CountColour(bare.Image(), QRect(0, 0, 240, 240), colours::Silver), 0);
     for (QPoint p : {QPoint(80, 200), QPoint(160, 200), QPoint(40, 130), QPoint(40, 75), QPoint(80, 35),
                      QPoint(170, 35), QPoint(160, 180), QPoint(60, 50)}) {
         QCOMPARE(PixelAt(bare.Image(), p.x(), p.y()), colours::White);
@@ -272,7 +266,7 @@ void TestElement::givenStressHeads() {
                      qPrintable(QStringLiteral("(%1, %2)").arg(p.x()).arg(p.y())));
         // Stress lines are 2 pixels wide: the steep E-D normal stress line (slope 2) crosses a
         // row in 2 or 3 pixels, where a 1-pixel line would take 1.
-        const int across = Count(img, QRect(74, 40, 14, 1), colours::Navy);
+        const int across = CountColour(img, QRect(74, 40, 14, 1), colours::Navy);
         QVERIFY(across >= 2 && across <= 3);
         // Their starts.
         QCOMPARE(PixelAt(img, 75, 30), colours::Navy);
@@ -281,7 +275,7 @@ void TestElement::givenStressHeads() {
         QCOMPARE(PixelAt(img, 146, 157), colours::Navy);
         // The magnitudes are written in black.
         for (const TLabelAt& l : {TLabelAt{65, 40}, TLabelAt{62, 68}, TLabelAt{170, 130}, TLabelAt{160, 160}})
-            QVERIFY(Count(img, QRect(l.X, l.Y, 12, 12), colours::Black) > 0);
+            QVERIFY(CountColour(img, QRect(l.X, l.Y, 12, 12), colours::Black) > 0);
     }
 }
 
@@ -293,17 +287,17 @@ void TestElement::labelsOfSampleAreTransparent() {
     panels.figures.DrawElement(true, true, true);
     for (const TLabelAt& l : ElementLabels) {
         const QRect box(l.X, l.Y, 3, 2);
-        QVERIFY2(Count(panels.Image(), box, colours::White) == 0,
+        QVERIFY2(CountColour(panels.Image(), box, colours::White) == 0,
                  qPrintable(QStringLiteral("label at (%1, %2)").arg(l.X).arg(l.Y)));
         // Only the ground, the black glyphs or the grid's silver dots.
-        QVERIFY(Count(panels.Image(), box, yellow) + Count(panels.Image(), box, colours::Black) +
-                    Count(panels.Image(), box, colours::Silver) ==
+        QVERIFY(CountColour(panels.Image(), box, yellow) + CountColour(panels.Image(), box, colours::Black) +
+                    CountColour(panels.Image(), box, colours::Silver) ==
                 6);
     }
     // On the white panel: the "30" at (160, 160) lies on the grid row 160, whose dots show through.
     TPanels onWhite;
     onWhite.figures.DrawElement(true, true, true);
-    QVERIFY(Count(onWhite.Image(), QRect(160, 160, 12, 1), colours::Silver) > 0);
+    QVERIFY(CountColour(onWhite.Image(), QRect(160, 160, 12, 1), colours::Silver) > 0);
 }
 
 void TestElement::labelsOfFaceAxesAndFinalStressesStandOnWhite() {
@@ -314,9 +308,9 @@ void TestElement::labelsOfFaceAxesAndFinalStressesStandOnWhite() {
         panels.figures.DrawFaceAxes();
         for (const TLabelAt& l : FaceAxisLabels) {
             const QRect box(l.X, l.Y, 3, 2);
-            QVERIFY2(Count(panels.Image(), box, yellow) == 0,
+            QVERIFY2(CountColour(panels.Image(), box, yellow) == 0,
                      qPrintable(QStringLiteral("label at (%1, %2)").arg(l.X).arg(l.Y)));
-            QVERIFY(Count(panels.Image(), box, colours::White) > 0);
+            QVERIFY(CountColour(panels.Image(), box, colours::White) > 0);
         }
     }
     {
@@ -325,9 +319,9 @@ void TestElement::labelsOfFaceAxesAndFinalStressesStandOnWhite() {
         panels.figures.DrawFinalStresses();
         for (const TLabelAt& l : FinalLabels) {
             const QRect box(l.X, l.Y, 3, 2);
-            QVERIFY2(Count(panels.Image(), box, yellow) == 0,
+            QVERIFY2(CountColour(panels.Image(), box, yellow) == 0,
                      qPrintable(QStringLiteral("label at (%1, %2)").arg(l.X).arg(l.Y)));
-            QVERIFY(Count(panels.Image(), box, colours::White) > 0);
+            QVERIFY(CountColour(panels.Image(), box, colours::White) > 0);
         }
     }
     {
@@ -380,7 +374,7 @@ void TestElement::faceAxisPairsInTheirColours() {
         // Each label is written in its pair's colour on white.
         for (const TLabelAt& l : pair.Labels) {
             const QRect box(l.X, l.Y, 10, 12);
-            QVERIFY(Count(img, box, pair.Ink) > 0);
+            QVERIFY(CountColour(img, box, pair.Ink) > 0);
         }
     }
     QCOMPARE(panels.Canvas().Font.Color, colours::Black);
@@ -398,13 +392,13 @@ void TestElement::finalStressHeads() {
         QVERIFY2(PixelAt(img, p.x(), p.y()) == colours::Navy,
                  qPrintable(QStringLiteral("(%1, %2)").arg(p.x()).arg(p.y())));
     // 2-pixel stress lines: A-E normal stress crossing column 30, A-B normal stress crossing row 215.
-    QCOMPARE(Count(img, QRect(30, 140, 1, 11), colours::Navy), 2);
-    QCOMPARE(Count(img, QRect(85, 220, 11, 1), colours::Navy), 2);
+    QCOMPARE(CountColour(img, QRect(30, 140, 1, 11), colours::Navy), 2);
+    QCOMPARE(CountColour(img, QRect(85, 220, 11, 1), colours::Navy), 2);
     // Black magnitudes on white boxes.
     for (const TLabelAt& l : FinalLabels) {
         const QRect box(l.X, l.Y, 12, 12);
-        QVERIFY(Count(img, box, colours::Black) > 0);
-        QVERIFY(Count(img, box, colours::White) > 0);
+        QVERIFY(CountColour(img, box, colours::Black) > 0);
+        QVERIFY(CountColour(img, box, colours::White) > 0);
     }
 }
 
@@ -446,7 +440,7 @@ void TestElement::fieldsSetByEachOperation() {
     // The options are read only through the arguments.
     QVERIFY(panels.figures.ElementOptions == TElementOptions{});
     // Nothing drawn on the diagram panel.
-    QCOMPARE(Count(panels.diagram.Image, QRect(0, 0, 400, 400), colours::White), 400 * 400);
+    QCOMPARE(CountColour(panels.diagram.Image, QRect(0, 0, 400, 400), colours::White), 400 * 400);
 }
 
 void TestElement::finalStepShowsBareSample() {
@@ -464,9 +458,9 @@ void TestElement::finalStepShowsBareSample() {
 
     const QImage& img = panels.Image();
     VerifySample(img, false);
-    QCOMPARE(Count(img, QRect(0, 0, 240, 240), colours::Silver), 0);
+    QCOMPARE(CountColour(img, QRect(0, 0, 240, 240), colours::Silver), 0);
     for (Colour c : {colours::Red, colours::Green, colours::Fuchsia, colours::Teal, colours::Aqua})
-        QCOMPARE(Count(img, QRect(0, 0, 240, 240), c), 0);
+        QCOMPARE(CountColour(img, QRect(0, 0, 240, 240), c), 0);
     QCOMPARE(PixelAt(img, 40, 130), colours::White); // no dimension
     QCOMPARE(PixelAt(img, 42, 141), colours::Navy);  // final A-E head
     QCOMPARE(PixelAt(img, 91, 55), colours::Navy);   // given E-D head

@@ -9,7 +9,7 @@ English, walks again, takes an out-of-order refusal in each language and closes 
 with a key press, then leaves through the exit button.
 
 Run inside a session bus on a display with a window manager (walkthrough.sh does both).
-Usage: walkthrough.py PATH/TO/mohrwalk
+Usage: MOHRWALK_STEP_TABLE=BUILD/tests/steptable.json walkthrough.py PATH/TO/mohrwalk
 """
 
 import os
@@ -37,39 +37,14 @@ TEAL = (0, 128, 128)
 AQUA = (0, 255, 255)
 FUCHSIA = (255, 0, 255)
 
-# The step trees: (level, Dutch text, English text) in pre-order, absolute index = position.
+# The step trees: (level, Dutch text, English text) in pre-order, absolute index = position. The rows
+# are the C++ tests' own table (tests/support/steptable.h), written at build time into the JSON file
+# that MOHRWALK_STEP_TABLE names (the ctest entries set it). It imports what it needs itself: the web
+# tests take this statement out of the file on its own.
 NODES = [
-    (0, "spanningen op vlakjes", "stresses on faces"),
-    (1, "assenstelsel per vlakje", "coordinate system for each face"),
-    (0, "tensorkring", "Mohr circle"),
-    (1, "assenstelsel", "coordinate system"),
-    (2, "assendefinitie", "system definition"),
-    (2, "teken verticale as", "draw vertical axis"),
-    (2, "teken grid", "draw grid"),
-    (1, "zet bekende spanningen in de cirkel", "put known stresses in graph"),
-    (2, "vlakje E-D", "face E-D"),
-    (2, "vlakje B-C", "face B-C"),
-    (1, "bepaal het middelpunt van de cirkel", "detetermine the centre point"),
-    (1, "teken de cirkel", "draw the circle"),
-    (1, "bepaal richtingen-centrum (RC)", "determine centre of direction (DC)"),
-    (2, "normaal op B-C", "normal to B-C"),
-    (2, "normaal op E-D", "normal to E-D"),
-    (1, "bepaal hoofdspanningen", "determine principal stresses"),
-    (1, "teken de hoofdrichtingen", "draw principal directions"),
-    (0, "spanningen op overige vlakjes", "stresses on other faces"),
-    (1, "spanning op A-E", "stresses on A-E"),
-    (2, "teken assenstelsel", "draw coordinate system"),
-    (2, "bepaal spanningspunt", "determine stresses"),
-    (2, "teken werkelijke spanningen", "draw stresses as they act"),
-    (1, "spanning op A-B", "stresses on A-B"),
-    (2, "teken assenstelsel", "draw coordinate system"),
-    (2, "bepaal spanningspunt", "determine stresses"),
-    (2, "teken werkelijke spanningen", "draw stresses as they act"),
-    (1, "spanning op C-D", "stresses on C-D"),
-    (2, "teken assenstelsel", "draw coordinate system"),
-    (2, "bepaal spanningspunt", "determine stresses"),
-    (2, "teken werkelijke spanningen", "draw stresses as they act"),
-    (1, "teken spanningen in het model", "draw stresses in the model"),
+    (row["level"], row["dutch"], row["english"])
+    for row in __import__("json").loads(
+        __import__("pathlib").Path(__import__("os").environ["MOHRWALK_STEP_TABLE"]).read_text(encoding="utf-8"))
 ]
 MARK = "\u00ab"
 

@@ -6,7 +6,7 @@
 #include "Check.h"
 #include "about.h"
 #include "main.h"
-#include "platform.h"
+#include "quietplatform.h"
 #include "walkthrough/progression.h"
 
 #include <QApplication>
@@ -19,23 +19,6 @@
 #include <cstdio>
 
 namespace {
-
-class TQuietPlatform : public mohr::TPlatform {
-public:
-    int Beeps = 0;
-    int Informations = 0;
-    int Popups = 0;
-    int Modals = 0;
-
-    void MessageBeep() override { ++Beeps; }
-    int PrimaryScreenWidth() override { return 1024; }
-    int ExecModal(QDialog*) override {
-        ++Modals;
-        return 0;
-    }
-    void Information(QWidget*, const QString&) override { ++Informations; }
-    void Popup(QMenu*, QPoint) override { ++Popups; }
-};
 
 int failures = 0;
 
@@ -88,9 +71,9 @@ void ClickButton(QWidget& form, const char* name) {
 }
 
 // Every step of one tree in order, with one refused jump on the way and the grid menu at the end.
-void WalkTree(mohr::TMainForm& form, TQuietPlatform& platform, QTreeWidget* tree) {
+void WalkTree(mohr::TMainForm& form, mohr::TQuietPlatform& platform, QTreeWidget* tree) {
     Expect(tree->isVisible(), "the tree of the current language is hidden");
-    const int informations = platform.Informations;
+    const qsizetype informations = platform.Informations.size();
     for (int i = 0; i <= 30; ++i) {
         if (i == 5) {
             Expect(ClickNode(tree, 0), "cannot click the first node again");
@@ -98,7 +81,7 @@ void WalkTree(mohr::TMainForm& form, TQuietPlatform& platform, QTreeWidget* tree
             QTreeWidgetItem* jump = mohr::NodeAt(tree, i + 1);
             if (jump && !tree->visualItemRect(jump).isEmpty()) {
                 ClickNode(tree, i + 1);
-                Expect(platform.Informations == informations + 1, "a jump was not refused");
+                Expect(platform.Informations.size() == informations + 1, "a jump was not refused");
                 Expect(!mohr::IsMarked(jump), "a refused jump was marked");
             }
         }
@@ -107,10 +90,11 @@ void WalkTree(mohr::TMainForm& form, TQuietPlatform& platform, QTreeWidget* tree
     Expect(MarkedCount(tree) == 31, "not all 31 steps are marked after clicking them in order");
 
     auto* diagram = Child<QWidget>(form, "PaintBox1");
-    const int popups = platform.Popups;
+    const std::size_t popups = platform.Popups.size();
     QTest::mousePress(diagram, Qt::RightButton, {}, QPoint(200, 200));
     QTest::mouseRelease(diagram, Qt::RightButton, {}, QPoint(200, 200));
-    Expect(platform.Popups == popups + 1, "a right click on the diagram panel did not open the grid menu");
+    Expect(platform.Popups.size() == popups + 1,
+           "a right click on the diagram panel did not open the grid menu");
     form.OFF1->trigger();
     Settle();
     form.ON1->trigger();
@@ -129,12 +113,12 @@ void WalkTree(mohr::TMainForm& form, TQuietPlatform& platform, QTreeWidget* tree
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    TQuietPlatform platform;
+    mohr::TQuietPlatform platform;
     {
         // Made in the order of the real start-up: the main window, then both dialogs.
         mohr::TMainForm form(&platform);
-        TCheckForm checkForm;
-        TAboutForm aboutForm;
+        mohr::TCheckForm checkForm;
+        mohr::TAboutForm aboutForm;
         form.CheckForm = &checkForm;
         form.AboutForm = &aboutForm;
         form.show();
@@ -170,9 +154,9 @@ int main(int argc, char** argv) {
         Settle();
         Expect(platform.Beeps == beeps + 2, "a page change did not beep once");
 
-        const int modals = platform.Modals;
+        const std::size_t modals = platform.Modals.size();
         ClickButton(form, "SpeedButton1"); // about
-        Expect(platform.Modals == modals + 1, "the about button did not show the about dialog");
+        Expect(platform.Modals.size() == modals + 1, "the about button did not show the about dialog");
         ClickButton(form, "SpeedButton3"); // exit
         Expect(!form.isVisible(), "the exit button left the window open");
     }

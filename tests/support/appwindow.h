@@ -1,44 +1,54 @@
 #pragma once
 
 // The real main window for tests: a fake platform that records every call and answers at once, so
-// nothing modal ever blocks, and plain dialogs standing in for the check and about dialogs.
+// nothing modal ever blocks unless a test asks for it, and plain dialogs standing in for the check and
+// about dialogs.
 
 #include "main.h"
 #include "paintbox.h"
-#include "platform.h"
+#include "quietplatform.h"
 
 #include <QDialog>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTimer>
 
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
 
 namespace mohr::test {
 
-class TFakePlatform : public TPlatform {
+class TFakePlatform : public TQuietPlatform {
 public:
-    int Beeps = 0;
-    int ScreenWidth = 1024;
-    std::vector<QDialog*> Modals;
-    QStringList Informations;
-    std::vector<std::pair<QMenu*, QPoint>> Popups;
+    // How often the screen width was asked for.
+    int WidthQueries = 0;
     // The desktop area and the window frame; left empty, the real ones answer.
     std::optional<QRect> Desktop;
     std::optional<QMargins> Frame;
-
-    void MessageBeep() override { ++Beeps; }
-    int PrimaryScreenWidth() override { return ScreenWidth; }
-    int ExecModal(QDialog* dialog) override {
-        Modals.push_back(dialog);
-        return QDialog::Accepted;
-    }
-    void Information(QWidget*, const QString& text) override { Informations << text; }
     // Popups are only recorded, unless the test wants them shown as the real platform shows them.
     bool ShowPopups = false;
+    // When set, a modal dialog is recorded and then shown modally for real: once it is on screen, inside
+    // its own event loop, it is handed to this, which must close it.
+    std::function<void(QDialog*)> WhileModal;
+
+    int PrimaryScreenWidth() override {
+        ++WidthQueries;
+        return TQuietPlatform::PrimaryScreenWidth();
+    }
+    int ExecModal(QDialog* dialog) override {
+        TQuietPlatform::ExecModal(dialog);
+        if (!WhileModal)
+            return QDialog::Accepted;
+        QTimer::singleShot(0, dialog, [this, dialog] {
+            QTRY_VERIFY(dialog->isVisible());
+            WhileModal(dialog);
+        });
+        return TPlatform::ExecModal(dialog);
+    }
     void Popup(QMenu* menu, QPoint at) override {
-        Popups.emplace_back(menu, at);
+        TQuietPlatform::Popup(menu, at);
         if (ShowPopups)
             TPlatform::Popup(menu, at);
     }

@@ -11,12 +11,44 @@ Colour PixelAt(const QImage& image, int x, int y) {
            (static_cast<Colour>(qBlue(p)) << 16);
 }
 
-int CountColour(const QImage& image, Colour colour) {
+int CountPixels(const QImage& image, const QRect& area, const std::function<bool(QRgb)>& test) {
     int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            count += PixelAt(image, x, y) == colour;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += test(image.pixel(x, y)) ? 1 : 0;
     return count;
+}
+
+int CountColour(const QImage& image, Colour colour) {
+    return CountColour(image, image.rect(), colour);
+}
+
+int CountColour(const QImage& image, const QRect& area, Colour colour) {
+    const QRgb rgb = ToRgb(colour);
+    return CountPixels(image, area, [rgb](QRgb p) { return (p & 0xFFFFFF) == (rgb & 0xFFFFFF); });
+}
+
+QString ImageDifference(const QImage& actual, const QImage& expected) {
+    if (actual.size() != expected.size())
+        return QStringLiteral("size %1x%2, expected %3x%4")
+            .arg(actual.width())
+            .arg(actual.height())
+            .arg(expected.width())
+            .arg(expected.height());
+    int count = 0;
+    QPoint first;
+    for (int y = 0; y < actual.height(); ++y)
+        for (int x = 0; x < actual.width(); ++x)
+            if (PixelAt(actual, x, y) != PixelAt(expected, x, y) && count++ == 0)
+                first = QPoint(x, y);
+    if (count == 0)
+        return {};
+    return QStringLiteral("%1 pixels differ, first at (%2, %3): 0x%4 instead of 0x%5")
+        .arg(count)
+        .arg(first.x())
+        .arg(first.y())
+        .arg(PixelAt(actual, first.x(), first.y()), 6, 16, QLatin1Char('0'))
+        .arg(PixelAt(expected, first.x(), first.y()), 6, 16, QLatin1Char('0'));
 }
 
 QString VectorRasterMismatch(const QImage& raster, const QImage& vector, int scale, QRect window,

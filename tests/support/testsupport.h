@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -17,8 +18,17 @@ namespace mohr::test {
 // The 0x00BBGGRR colour of one pixel of a rendered image.
 Colour PixelAt(const QImage& image, int x, int y);
 
-// How many pixels of the image have the colour.
+// How many pixels of the area pass the test, which is given each pixel's QRgb. The area must lie on the
+// image: a pixel off it reads as black, with a warning.
+int CountPixels(const QImage& image, const QRect& area, const std::function<bool(QRgb)>& test);
+
+// How many pixels of the image, or of the area, have the colour.
 int CountColour(const QImage& image, Colour colour);
+int CountColour(const QImage& image, const QRect& area, Colour colour);
+
+// Where two images differ: their sizes, or how many pixels differ and the first of them (in rows from
+// the top) with both colours. Empty when they are the same.
+QString ImageDifference(const QImage& actual, const QImage& expected);
 
 // Compares a drawing of a panel at `scale` times its size (a vector drawing rendered without
 // antialiasing) with the panel's raster pixels within `window` (panel pixels), for the pixels of any

@@ -19,7 +19,7 @@
 #include "paintbox.h"
 #include "testsupport.h"
 
-#include "exporter/quietplatform.h"
+#include "app/quietplatform.h"
 #include "exporter/webfigures.h"
 
 #include <QApplication>
