@@ -15,8 +15,8 @@ namespace mohr {
 
 namespace {
 
-// The process's font substitutions are a table without a lock: they are all made here, when the window
-// font is first asked for, before the font thread is told to look up any font.
+// The process's font substitutions are all made here, when the window font is first asked for, before
+// any font is looked up.
 void InstallFontSubstitutes() {
     const QString classic = QStringLiteral("MS Sans Serif");
     if (QFont::substitutes(classic).isEmpty())

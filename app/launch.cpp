@@ -1,17 +1,12 @@
 #include "launch.h"
 
 #include <QApplication>
-#include <QFontDatabase>
-#include <QFontMetrics>
 #include <QScreen>
-
-#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
-#include <system_error>
 
 namespace mohr {
 
@@ -306,64 +301,6 @@ void TPlatformStartGuard::Handle(QtMsgType type, const QMessageLogContext& conte
     if (guard)
         guard->Release();
     qt_message_output(type, context, message);
-}
-
-TFontWarmUp::TFontWarmUp() {
-    try {
-        thread_ = std::thread([this] { Run(); });
-    } catch (const std::system_error&) {
-        // No thread to be had: the main thread starts the font system itself when it first needs it.
-    }
-}
-
-TFontWarmUp::~TFontWarmUp() {
-    Join();
-}
-
-void TFontWarmUp::Continue(const QList<QFont>& fonts) {
-    QStringList descriptions;
-    for (const QFont& font : fonts)
-        descriptions << font.toString();
-    {
-        const std::lock_guard lock(mutex_);
-        fonts_ = std::move(descriptions);
-        continued_ = true;
-    }
-    told_.notify_one();
-}
-
-void TFontWarmUp::Join() {
-    {
-        // Not told to go on by now, it need not: the main thread looks up fonts itself.
-        const std::lock_guard lock(mutex_);
-        cancelled_ = true;
-    }
-    told_.notify_one();
-    if (thread_.joinable())
-        thread_.join();
-}
-
-void TFontWarmUp::Run() {
-    // Nothing of Qt's before Continue: the first thread to use Qt's per-thread data would count as its
-    // main thread. fontconfig publishes its configuration atomically: whoever else reads it meanwhile
-    // (Qt, a desktop theme) ends up with the same one.
-    FcInit();
-    QStringList descriptions;
-    {
-        std::unique_lock lock(mutex_);
-        told_.wait(lock, [this] { return continued_ || cancelled_; });
-        if (!continued_)
-            return;
-        descriptions.swap(fonts_);
-    }
-    // Both fill caches that the main thread reads under Qt's font lock: the font database, and each
-    // font's list of fallback fonts. The fonts this thread loads for that stay with it.
-    QFontDatabase::families();
-    for (const QString& description : descriptions) {
-        QFont font{QString()}; // data of its own, not the application font's
-        if (font.fromString(description))
-            QFontMetrics(font).height();
-    }
 }
 
 } // namespace mohr

@@ -60,8 +60,6 @@ TMainForm::TMainForm(TPlatform* platform, QWidget* parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(WindowFont());
-    // The window icon first: it needs no font, so it is made while the font system starts on its own
-    // thread (see TFontWarmUp).
     setWindowIcon(WindowIcon());
     ui_->setupUi(this);
     figures_ = std::make_unique<TFigures>(ui_->PaintBox2->Canvas(), ui_->PaintBox1->Canvas());
