@@ -12,9 +12,9 @@ namespace mohr {
 // The arguments after the program's name, as given to main.
 QByteArrayList ArgumentsOf(int argc, char* argv[]);
 
-// Answers --help and --version (the program has no other arguments of its own; Qt's options are Qt's),
-// refuses any other argument that is not one of Qt's options, then checks for a display, all before Qt is
-// started. Returns the exit status when the program must end here.
+// Answers --help and --version (the program has no other arguments of its own; Qt's options are Qt's) and
+// refuses any other argument that is not one of Qt's options, both before Qt is started, so that neither
+// needs a display. Returns the exit status when the program must end here.
 std::optional<int> AnswerBeforeStart(int argc, char* argv[]);
 
 // Refuses what is left of the command line once Qt has taken its own options. Returns the exit status
@@ -26,8 +26,9 @@ std::optional<int> RefuseLeftoverArguments(int argc, char* argv[]);
 void SetDesktopIdentity();
 
 // While the application object is made from `arguments`, Qt's messages are held back: a fatal platform
-// failure becomes one sentence on stderr and exit status 1 (no abort, no core); once released, the held
-// messages go out as they would have.
+// failure becomes one sentence on stderr and exit status 1 (no abort, no core), naming the display
+// variable left unset when no platform Qt tried had a display named; once released, the held messages go
+// out as they would have.
 class TPlatformStartGuard {
 public:
     explicit TPlatformStartGuard(QByteArrayList arguments);
