@@ -2,6 +2,7 @@
 
 #include "paintbox.h"
 #include "pictures.h"
+#include "placement.h"
 #include "ui_checkform.h"
 
 #include <QGuiApplication>
@@ -72,7 +73,7 @@ void TCheckForm::Build() {
     ui->BitBtn1->setIcon(mohr::PictureIcon(QStringLiteral(":/pictures/abort.xpm")));
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TCheckForm::BitBtn1Click);
 
-    mohr::KeepCentredWhenShown(this);
+    new mohr::TPlacement(this, mohr::TOuterSize::Own);
 }
 
 void TCheckForm::showEvent(QShowEvent* event) {

@@ -1,12 +1,11 @@
 #include "about.h"
 
 #include "pictures.h"
+#include "placement.h"
 #include "ui_aboutform.h"
 
-#include <QHideEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QWindow>
 
 constexpr int FormFontHeight = 10;
 constexpr int LabelFontHeight = 12;
@@ -29,12 +28,7 @@ TAboutForm::TAboutForm(QWidget* parent)
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TAboutForm::BitBtn1Click);
 
     // The first showing gets the designed outer size; later showings keep what the user made of it.
-    mohr::KeepCentredWhenShown(this, [this] {
-        if (!firstShowing_)
-            return;
-        const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-        resize(OuterSize.shrunkBy(frame));
-    });
+    new mohr::TPlacement(this, mohr::TOuterSize::AtFirstShowing, OuterSize);
 }
 
 TAboutForm::~TAboutForm() = default;
@@ -42,12 +36,6 @@ TAboutForm::~TAboutForm() = default;
 void TAboutForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     ui->BitBtn1->setFocus(Qt::OtherFocusReason);
-}
-
-void TAboutForm::hideEvent(QHideEvent* event) {
-    QDialog::hideEvent(event);
-    if (!event->spontaneous())
-        firstShowing_ = false;
 }
 
 void TAboutForm::BitBtn1Click() {

@@ -22,9 +22,7 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     std::unique_ptr<Ui::AboutForm> ui;
-    bool firstShowing_ = true;
 };
