@@ -76,8 +76,10 @@ TMainForm::TMainForm(TPlatform* platform, QWidget* parent)
     Timer1->start();
 
     FormCreate();
-    // Centred on the desktop when shown, its outer size held at 800 x 600 whatever frame it gets.
-    new TPlacement(this, TOuterSize::Fixed, QSize(OuterWidth, OuterHeight), &platform_);
+    // Centred on the desktop when shown, its outer size held at 800 x 600 whatever frame it gets. The
+    // placement, a child, outlives this window's members: it asks the platform given from outside, or else
+    // the desktop itself, never this window's own platform.
+    new TPlacement(this, TOuterSize::Fixed, QSize(OuterWidth, OuterHeight), platform);
     connectHandlers();
     buildKeys();
     UpdateAccessibility(this, *figures_);
