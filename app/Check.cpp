@@ -73,6 +73,7 @@ void TCheckForm::Build() {
     ui->BitBtn1->setIcon(mohr::PictureIcon(QStringLiteral(":/pictures/abort.xpm")));
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TCheckForm::BitBtn1Click);
 
+    // Centred on the desktop each time it is shown, at the size laid out above.
     new mohr::TPlacement(this, mohr::TOuterSize::Own);
 }
 
