@@ -4,28 +4,29 @@ ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOHRWALK_WERROR=ON
 
-.PHONY: all deps run-deps bench-deps build program run test asan-test bench format clean
+.PHONY: all deps build-deps bench-deps build program run test asan-test bench format clean
 
 all: build
 
-# What to install: `make run` only what building and running need, everything else what the tests
-# and benchmarks use as well.
+# What to install: `make build` only what building needs, `make run` that and the fonts the panels
+# render with, `make test` and `make bench` everything the tests and benchmarks use as well. One
+# install at a time, even under make -j: each rule installs its own group before its own work.
 deps:
 	@scripts/install-deps test
-run-deps:
-	@scripts/install-deps run
+build-deps:
+	@scripts/install-deps build
 bench-deps:
 	@scripts/install-deps bench
 
-# Configuring needs what building needs, installed first even under make -j.
-$(BUILD)/build.ninja: | run-deps
+$(BUILD)/build.ninja: | build-deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 
-build: deps $(BUILD)/build.ninja
+build: $(BUILD)/build.ninja
 	cmake --build $(BUILD)
 
 # Only the program itself: starting it needs neither the tests nor their tools.
-program: run-deps $(BUILD)/build.ninja
+program: $(BUILD)/build.ninja
+	@scripts/install-deps run
 	cmake --build $(BUILD) --target mohrwalk
 
 run: program
@@ -36,6 +37,7 @@ run: program
 	$(BUILD)/mohrwalk
 
 test: build
+	@scripts/install-deps test
 	ctest --test-dir $(BUILD) --output-on-failure -j2
 
 # The whole suite again with AddressSanitizer and UndefinedBehaviorSanitizer, in its own build folder.

@@ -3,6 +3,7 @@
 #include "fonts.h"
 #include "paintbox.h"
 #include "pictures.h"
+#include "placement.h"
 #include "ui_checkform.h"
 
 #include <QGuiApplication>
@@ -75,7 +76,8 @@ void TCheckForm::Build() {
     ui_->BitBtn1->setIcon(PictureIcon(QStringLiteral(":/pictures/abort.xpm")));
     connect(ui_->BitBtn1, &QPushButton::clicked, this, &TCheckForm::BitBtn1Click);
 
-    KeepCentredWhenShown(this);
+    // Centred on the desktop each time it is shown, at the size laid out above.
+    new mohr::TPlacement(this, mohr::TOuterSize::Own);
 }
 
 void TCheckForm::showEvent(QShowEvent* event) {

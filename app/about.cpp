@@ -2,12 +2,11 @@
 
 #include "fonts.h"
 #include "pictures.h"
+#include "placement.h"
 #include "ui_aboutform.h"
 
-#include <QHideEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QWindow>
 
 namespace mohr {
 
@@ -36,12 +35,7 @@ TAboutForm::TAboutForm(QWidget* parent)
     connect(ui_->BitBtn1, &QPushButton::clicked, this, &TAboutForm::BitBtn1Click);
 
     // The first showing gets the designed outer size; later showings keep what the user made of it.
-    KeepCentredWhenShown(this, [this] {
-        if (!firstShowing_)
-            return;
-        const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-        resize(OuterSize.shrunkBy(frame));
-    });
+    new mohr::TPlacement(this, mohr::TOuterSize::AtFirstShowing, OuterSize);
 }
 
 TAboutForm::~TAboutForm() = default;
@@ -49,12 +43,6 @@ TAboutForm::~TAboutForm() = default;
 void TAboutForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     ui_->BitBtn1->setFocus(Qt::OtherFocusReason);
-}
-
-void TAboutForm::hideEvent(QHideEvent* event) {
-    QDialog::hideEvent(event);
-    if (!event->spontaneous())
-        firstShowing_ = false;
 }
 
 void TAboutForm::BitBtn1Click() {

@@ -24,11 +24,9 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     std::unique_ptr<Ui::AboutForm> ui_;
-    bool firstShowing_ = true;
 };
 
 } // namespace mohr

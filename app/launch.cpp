@@ -1,17 +1,12 @@
 #include "launch.h"
 
 #include <QApplication>
-#include <QFontDatabase>
-#include <QFontMetrics>
 #include <QScreen>
-
-#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
-#include <system_error>
 
 namespace mohr {
 
@@ -54,11 +49,9 @@ QByteArray XDisplay(const QByteArrayList& arguments) {
     return display.isEmpty() ? qgetenv("DISPLAY") : display;
 }
 
-// The variable that names the display of a platform when it is unset, or null when the platform may
-// be had: a display is named, or the platform needs none that this check knows of (offscreen, minimal,
-// vnc, ...; the framebuffer ones are left to Qt). Whether a named display answers is left to Qt's own
-// connection, whose failure the start guard reports: a trial connection of ours, closed again, would
-// make an X server with no other client reset itself just as Qt connects.
+// The variable that names the display of a platform when it is unset, or null when the platform had one:
+// a display is named, or the platform needs none that this knows of (offscreen, minimal, vnc, ...; the
+// framebuffer ones say for themselves that they found no screen).
 const char* UnsetDisplay(const QByteArray& platform, const QByteArrayList& arguments) {
     if (platform == "xcb")
         return XDisplay(arguments).isEmpty() ? "DISPLAY" : nullptr;
@@ -78,34 +71,30 @@ QByteArray Sentence(const QByteArray& reason) {
     return "mohrwalk is a desktop program and needs a display to show its window, but " + reason + '.';
 }
 
-// The sentence when no platform Qt will try names a display, or empty when one may be had.
-QByteArray MissingDisplay(const QByteArrayList& arguments) {
-    QByteArrayList platforms = AskedPlatforms(arguments);
-    if (platforms.isEmpty())
-        platforms = {"xcb", "wayland"};
+// Why no platform that Qt tried could start, once Qt has said so; `displayRefused` when Qt said the X
+// display did not answer. The plainest cause first: no platform tried had a display named at all.
+QByteArray PlatformFailure(const QByteArrayList& arguments, bool displayRefused) {
+    const QByteArrayList asked = AskedPlatforms(arguments);
     QByteArrayList unset;
-    for (const QByteArray& platform : platforms) {
+    for (const QByteArray& platform : asked.isEmpty() ? QByteArrayList{"xcb", "wayland"} : asked) {
         const char* variable = UnsetDisplay(platform, arguments);
-        if (!variable)
-            return {};
+        if (!variable) {
+            unset.clear();
+            break;
+        }
         if (!unset.contains(variable))
             unset << variable;
     }
     if (unset.size() == 2)
         return Sentence("neither " + unset.join(" nor ") + " is set");
-    return Sentence(unset.join() + " is not set");
-}
-
-// The sentence for a platform that Qt itself could not start; `displayRefused` when Qt said the X
-// display did not answer.
-QByteArray PlatformFailure(const QByteArrayList& arguments, bool displayRefused) {
+    if (!unset.isEmpty())
+        return Sentence(unset.join() + " is not set");
     if (displayRefused && !XDisplay(arguments).isEmpty())
         return Sentence("the X display " + Quoted(XDisplay(arguments)) + " cannot be opened");
-    const QByteArrayList platforms = AskedPlatforms(arguments);
-    if (platforms.isEmpty())
+    if (asked.isEmpty())
         return Sentence("Qt could not start its platform plugin for it");
     QByteArrayList quoted;
-    for (const QByteArray& platform : platforms)
+    for (const QByteArray& platform : asked)
         quoted << Quoted(platform);
     return Sentence("Qt could not start its platform plugin " + quoted.join(" or "));
 }
@@ -214,10 +203,6 @@ std::optional<int> AnswerBeforeStart(int argc, char* argv[]) {
         Print(stderr, "mohrwalk: unknown argument " + Quoted(unknown) + "; see mohrwalk --help.\n");
         return 2;
     }
-    if (const QByteArray missing = MissingDisplay(arguments); !missing.isEmpty()) {
-        Print(stderr, missing + '\n');
-        return 1;
-    }
     return std::nullopt;
 }
 
@@ -306,64 +291,6 @@ void TPlatformStartGuard::Handle(QtMsgType type, const QMessageLogContext& conte
     if (guard)
         guard->Release();
     qt_message_output(type, context, message);
-}
-
-TFontWarmUp::TFontWarmUp() {
-    try {
-        thread_ = std::thread([this] { Run(); });
-    } catch (const std::system_error&) {
-        // No thread to be had: the main thread starts the font system itself when it first needs it.
-    }
-}
-
-TFontWarmUp::~TFontWarmUp() {
-    Join();
-}
-
-void TFontWarmUp::Continue(const QList<QFont>& fonts) {
-    QStringList descriptions;
-    for (const QFont& font : fonts)
-        descriptions << font.toString();
-    {
-        const std::lock_guard lock(mutex_);
-        fonts_ = std::move(descriptions);
-        continued_ = true;
-    }
-    told_.notify_one();
-}
-
-void TFontWarmUp::Join() {
-    {
-        // Not told to go on by now, it need not: the main thread looks up fonts itself.
-        const std::lock_guard lock(mutex_);
-        cancelled_ = true;
-    }
-    told_.notify_one();
-    if (thread_.joinable())
-        thread_.join();
-}
-
-void TFontWarmUp::Run() {
-    // Nothing of Qt's before Continue: the first thread to use Qt's per-thread data would count as its
-    // main thread. fontconfig publishes its configuration atomically: whoever else reads it meanwhile
-    // (Qt, a desktop theme) ends up with the same one.
-    FcInit();
-    QStringList descriptions;
-    {
-        std::unique_lock lock(mutex_);
-        told_.wait(lock, [this] { return continued_ || cancelled_; });
-        if (!continued_)
-            return;
-        descriptions.swap(fonts_);
-    }
-    // Both fill caches that the main thread reads under Qt's font lock: the font database, and each
-    // font's list of fallback fonts. The fonts this thread loads for that stay with it.
-    QFontDatabase::families();
-    for (const QString& description : descriptions) {
-        QFont font{QString()}; // data of its own, not the application font's
-        if (font.fromString(description))
-            QFontMetrics(font).height();
-    }
 }
 
 } // namespace mohr

@@ -6,6 +6,7 @@
 #include "keyboard.h"
 #include "paintbox.h"
 #include "pictures.h"
+#include "placement.h"
 #include "platform.h"
 #include "ui_mainform.h"
 #include "walkthrough/progression.h"
@@ -20,7 +21,6 @@
 #include <QPainter>
 #include <QTextCursor>
 #include <QTimer>
-#include <QWindow>
 
 namespace mohr {
 
@@ -60,8 +60,6 @@ TMainForm::TMainForm(TPlatform* platform, QWidget* parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(WindowFont());
-    // The window icon first: it needs no font, so it is made while the font system starts on its own
-    // thread (see TFontWarmUp).
     setWindowIcon(WindowIcon());
     ui_->setupUi(this);
     figures_ = std::make_unique<TFigures>(ui_->PaintBox2->Canvas(), ui_->PaintBox1->Canvas());
@@ -78,6 +76,10 @@ TMainForm::TMainForm(TPlatform* platform, QWidget* parent)
     Timer1->start();
 
     FormCreate();
+    // Centred on the desktop when shown, its outer size held at 800 x 600 whatever frame it gets. The
+    // placement, a child, outlives this window's members: it asks the platform given from outside, or else
+    // the desktop itself, never this window's own platform.
+    new TPlacement(this, TOuterSize::Fixed, QSize(OuterWidth, OuterHeight), platform);
     connectHandlers();
     buildKeys();
     NameControls(this, *ui_, PopupMenu1, figures_->EnglishMode != 0);
@@ -309,76 +311,6 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
     ui_->Panel1->setGeometry(rect());
     ui_->PageControl1->setGeometry(1, 1, 751, std::max(0, ui_->Panel1->height() - 2));
     QWidget::resizeEvent(event);
-}
-
-void TMainForm::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (placed_)
-        return;
-    placed_ = true;
-    centreOnScreen();
-    // A window manager tells the size of its frame only some time after the window is mapped, and
-    // without an event of its own. Look for it for a while (a busy machine may take seconds); once
-    // known, fit and centre the frame. Should the watch end without it, the window's next move, change of
-    // state or activation, or change of screen looks again (see noticeFrame).
-    auto* watch = new QTimer(this);
-    watch->setObjectName(QStringLiteral("FrameWatch"));
-    watch->setInterval(50);
-    connect(watch, &QTimer::timeout, this, [this, watch, ticks = 0]() mutable {
-        noticeFrame();
-        if (frameKnown_ || ++ticks >= 200) {
-            watch->stop();
-            watch->deleteLater();
-        }
-    });
-    watch->start();
-    if (QWindow* handle = windowHandle())
-        connect(handle, &QWindow::screenChanged, this, [this] { noticeFrame(); });
-    fitOuterSize();
-}
-
-void TMainForm::moveEvent(QMoveEvent* event) {
-    QWidget::moveEvent(event);
-    if (isVisible())
-        noticeFrame();
-}
-
-void TMainForm::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    // The window manager may tell its frame without moving the window; it does activate it.
-    if ((event->type() == QEvent::WindowStateChange || event->type() == QEvent::ActivationChange) &&
-        isVisible())
-        noticeFrame();
-}
-
-void TMainForm::noticeFrame() {
-    fitOuterSize();
-    if (frameKnown_ || platform_.FrameMargins(this).isNull())
-        return;
-    // The first frame seen, however late: the window is centred again with it.
-    frameKnown_ = true;
-    centreOnScreen();
-}
-
-void TMainForm::fitOuterSize() {
-    const QMargins frame = platform_.FrameMargins(this);
-    const QSize client(OuterWidth - frame.left() - frame.right(), OuterHeight - frame.top() - frame.bottom());
-    if (client.isValid() && (minimumSize() != client || maximumSize() != client))
-        setFixedSize(client);
-}
-
-void TMainForm::centreOnScreen() {
-    const QRect area = platform_.AvailableGeometry(this);
-    if (!area.isValid())
-        return;
-    const QPoint outerTopLeft = CentredTopLeft(area, QSize(OuterWidth, OuterHeight));
-    // The client area is placed inside the frame as the native window knows it: the widget's own copy
-    // of the frame may lag behind, and a window manager may take a frame position for the client's.
-    const QMargins frame = platform_.FrameMargins(this);
-    if (QWindow* handle = windowHandle())
-        handle->setPosition(outerTopLeft + QPoint(frame.left(), frame.top()));
-    else
-        move(outerTopLeft);
 }
 
 void TMainForm::Timer1Timer() {

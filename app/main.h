@@ -77,9 +77,6 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     void applyFonts();
@@ -94,20 +91,11 @@ private:
     // Moves to the next (+1) or previous (-1) page, round the end.
     void TurnPage(int step);
     QTreeWidget* visibleTree() const;
-    // Keeps the outer size, window frame included, at exactly 800 x 600.
-    void fitOuterSize();
-    // Fits the outer size to the frame as far as it is known; centres the window when a frame is seen
-    // for the first time.
-    void noticeFrame();
-    // Centres the outer frame on the desktop, its top-left kept on the desktop.
-    void centreOnScreen();
 
     std::unique_ptr<TPlatform> ownPlatform_;
     TPlatform& platform_;
     std::unique_ptr<Ui::MainForm> ui_;
     std::unique_ptr<TFigures> figures_;
-    bool placed_ = false;
-    bool frameKnown_ = false;
 };
 
 } // namespace mohr

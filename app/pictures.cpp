@@ -12,11 +12,8 @@
 #include <QPainter>
 #include <QPixmapCache>
 #include <QRect>
-#include <QScreen>
-#include <QWidget>
-#include <QWindow>
 
-#include <algorithm>
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -217,73 +214,6 @@ QIcon WindowIcon() {
     return QIcon(new TTwoSizeIconEngine({QPixmap::fromImage(picture), {}}, [resource] {
         return TLooks{QPixmap::fromImage(ReadPicture(LargeFile(resource))), {}};
     }));
-}
-
-QPoint CentredTopLeft(const QRect& area, QSize outer) {
-    return QPoint(std::max(area.left(), area.x() + (area.width() - outer.width()) / 2),
-                  std::max(area.top(), area.y() + (area.height() - outer.height()) / 2));
-}
-
-void CentreOnDesktop(QWidget* window) {
-    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    // Before the first showing the frame is not known yet: then the client area is centred.
-    const QMargins frame = window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();
-    const QSize outer = window->size().grownBy(frame);
-    // QWidget::move places the frame's outer top-left corner.
-    window->move(CentredTopLeft(screen->availableGeometry(), outer));
-}
-
-namespace {
-
-class TCentredPlacement : public QObject {
-public:
-    TCentredPlacement(QWidget* window, std::function<void()> beforeCentring)
-        : QObject(window), window_(window), beforeCentring_(std::move(beforeCentring)) {
-        window->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        // Placed when the program shows it, not when it is restored from minimised: the user's size
-        // and place stay.
-        if (watched == window_ && event->type() == QEvent::Show && !event->spontaneous()) {
-            // The native window exists by now but is not mapped yet: place it before it appears.
-            QWindow* handle = window_->windowHandle();
-            if (handle && handle != watchedHandle_) {
-                handle->installEventFilter(this);
-                watchedHandle_ = handle;
-            }
-            place();
-            pending_ = true;
-        } else if (watched == window_ && event->type() == QEvent::Hide) {
-            pending_ = false;
-        } else if (watched == watchedHandle_ && event->type() == QEvent::Expose && pending_ &&
-                   watchedHandle_->isExposed()) {
-            pending_ = false;
-            place();
-        }
-        return false;
-    }
-
-private:
-    void place() {
-        if (beforeCentring_)
-            beforeCentring_();
-        CentreOnDesktop(window_);
-    }
-
-    QWidget* window_;
-    QWindow* watchedHandle_ = nullptr;
-    std::function<void()> beforeCentring_;
-    bool pending_ = false;
-};
-
-} // namespace
-
-void KeepCentredWhenShown(QWidget* window, std::function<void()> beforeCentring) {
-    new TCentredPlacement(window, std::move(beforeCentring));
 }
 
 } // namespace mohr

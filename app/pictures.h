@@ -3,14 +3,10 @@
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
-#include <QPoint>
-#include <QRect>
+#include <QSize>
 #include <QString>
 
-#include <functional>
-
 class QLabel;
-class QWidget;
 
 namespace mohr {
 
@@ -56,19 +52,5 @@ QIcon WindowIcon();
 // transparent.
 QImage WithTransparentBottomLeft(const QImage& picture);
 
-// The outer top-left corner that centres a window of the given outer size in the area. On a desktop
-// smaller than the window the title bar must stay on it, or the window could never be moved back: the
-// corner never goes above or left of the area.
-QPoint CentredTopLeft(const QRect& area, QSize outer);
-
-// Places a top-level window so that its outer frame is centred on the available desktop of its
-// screen (the primary screen when it has none yet).
-void CentreOnDesktop(QWidget* window);
-
-// Centres the window on the desktop each time it is shown. A window manager tells the size of its
-// frame only once it has mapped the window, so the placement is done again when the window is first
-// exposed after each showing. `beforeCentring`, when given, runs before every centring (to size the
-// window by its frame, for instance).
-void KeepCentredWhenShown(QWidget* window, std::function<void()> beforeCentring = {});
 
 } // namespace mohr

@@ -1,7 +1,9 @@
-// The check dialog and the about dialog: layout, texts, fonts, colours, and how they close.
+// The check dialog and the about dialog: layout, texts, fonts, colours, how they close, and where they go.
 #include "Check.h"
 #include "about.h"
+#include "appwindow.h"
 #include "pictures.h"
+#include "placement.h"
 #include "testsupport.h"
 
 #include <QFontMetrics>
@@ -103,6 +105,7 @@ private slots:
     void aboutFormTextsAndLook();
     void aboutFormIsSizeableAndKeepsItsSize();
     void aboutFormClosesByButtonOrCloseBox();
+    void dialogIsCentredAgainWhenItsFrameComesLate();
 };
 
 void TestDialogs::checkFormLayout() {
@@ -359,6 +362,42 @@ void TestDialogs::aboutFormClosesByButtonOrCloseBox() {
     QTimer::singleShot(0, &form, [&form] { QTest::keyClick(&form, Qt::Key_Return); });
     QCOMPARE(form.exec(), int(QDialog::Accepted));
     QVERIFY(!form.isVisible());
+}
+
+void TestDialogs::dialogIsCentredAgainWhenItsFrameComesLate() {
+    // A window manager that frames the dialog only after it is on screen, as the dialogs' placement sees
+    // it through the platform.
+    mohr::test::TFakePlatform platform;
+    platform.Desktop = QRect(100, 50, 1200, 900);
+    platform.Frame = QMargins();
+    QDialog dialog;
+    dialog.resize(300, 200);
+    new mohr::TPlacement(&dialog, mohr::TOuterSize::Own, {}, &platform);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTRY_COMPARE(dialog.geometry().topLeft(), QPoint(550, 400));
+    auto* watch = dialog.findChild<QTimer*>(QStringLiteral("FrameWatch"));
+    QVERIFY(watch && watch->isActive());
+    // Moved meanwhile, it is centred again, frame and all, once the frame is known.
+    dialog.windowHandle()->setPosition(20, 30);
+    QTRY_COMPARE(dialog.geometry().topLeft(), QPoint(20, 30));
+    platform.Frame = QMargins(3, 25, 3, 3);
+    QVERIFY(QMetaObject::invokeMethod(watch, "timeout"));
+    QTRY_COMPARE(dialog.geometry().topLeft(), QPoint(100 + 447 + 3, 50 + 336 + 25));
+    QVERIFY(!watch->isActive());
+    // Only once: a place the user gives it afterwards stays, whatever else happens to it.
+    dialog.windowHandle()->setPosition(20, 30);
+    QTRY_COMPARE(dialog.geometry().topLeft(), QPoint(20, 30));
+    QWindowStateChangeEvent change(Qt::WindowNoState);
+    QCoreApplication::sendEvent(&dialog, &change);
+    QTest::qWait(120);
+    QCOMPARE(dialog.geometry().topLeft(), QPoint(20, 30));
+    QCOMPARE(dialog.size(), QSize(300, 200));
+    // Shown again, it is centred again with the frame it has.
+    dialog.hide();
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTRY_COMPARE(dialog.geometry().topLeft(), QPoint(550, 411));
 }
 
 QTEST_MAIN(TestDialogs)
