@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The program's word where it cannot start, and its command line, end to end. With no display at all,
 # with a display that does not exist and with a platform Qt cannot load, it prints one sentence and ends
-# with status 1, never an abort; it looks for the display of the platforms Qt will try and leaves what
-# only trying can tell to Qt; --help and --version answer with no display at all; Qt's own options are
+# with status 1, never an abort, naming the display variable that the platforms Qt tried lacked;
+# --help and --version answer with no display at all; Qt's own options are
 # taken and any other argument is refused with status 2.
 #
 # Usage: launch_check.sh PATH/TO/mohrwalk VERSION
