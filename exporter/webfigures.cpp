@@ -176,25 +176,37 @@ void RunDrawOperation(TFigures& figures, const QString& op) {
         figures.DrawFaceSketch(argument);
 }
 
-TDrawState DrawOperationAlone(QPaintDevice& device, QSize size, const QString& op, const TDrawState& start) {
-    QPainter painter(&device);
-    TCanvas drawn(painter, size);
-    TCanvas none(nullptr, QSize());
-    const bool element = IsElementOperation(op);
-    TFigures figures(element ? drawn : none, element ? none : drawn);
-    figures.EnglishMode = start.English;
-    figures.CreateSaveSlot();
-    figures.SavePen(start.SlotPen);
-    figures.SaveBrush(start.SlotBrush);
-    drawn.Pen = start.Pen;
-    drawn.Brush = start.Brush;
-    drawn.Font = start.Font;
-    drawn.MoveTo(start.Pos.x(), start.Pos.y());
-    RunDrawOperation(figures, op);
-    const TDrawState end{drawn.Pen,           drawn.Brush,           drawn.Font,   drawn.PenPos(),
-                         *figures.SavedPen(), *figures.SavedBrush(), start.English};
-    figures.FreeSaveSlot();
-    return end;
+QByteArray DrawOperationSvg(QSize size, const QString& op, const TDrawState& start, TDrawState* end) {
+    QByteArray svg;
+    QBuffer buffer(&svg);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(size);
+    generator.setViewBox(QRect(QPoint(0, 0), size));
+    generator.setResolution(96);
+    {
+        QPainter painter(&generator);
+        TCanvas drawn(painter, size);
+        TCanvas none(nullptr, QSize());
+        const bool element = IsElementOperation(op);
+        TFigures figures(element ? drawn : none, element ? none : drawn);
+        figures.EnglishMode = start.English;
+        figures.CreateSaveSlot();
+        figures.SavePen(start.SlotPen);
+        figures.SaveBrush(start.SlotBrush);
+        drawn.Pen = start.Pen;
+        drawn.Brush = start.Brush;
+        drawn.Font = start.Font;
+        drawn.MoveTo(start.Pos.x(), start.Pos.y());
+        RunDrawOperation(figures, op);
+        if (end)
+            *end = {drawn.Pen,           drawn.Brush,           drawn.Font,   drawn.PenPos(),
+                    *figures.SavedPen(), *figures.SavedBrush(), start.English};
+        figures.FreeSaveSlot();
+    }
+    buffer.close();
+    return svg;
 }
 
 QString CollectWebFigures(const TWebPanels& panels, const QStringList& operations, QJsonObject& figures) {
@@ -257,22 +269,15 @@ QString CollectWebFigures(const TWebPanels& panels, const QStringList& operation
                             continue;
                         }
                         done.insert(key);
-                        QByteArray svg;
-                        QBuffer buffer(&svg);
-                        buffer.open(QIODevice::WriteOnly);
-                        QSvgGenerator generator;
-                        generator.setOutputDevice(&buffer);
-                        generator.setSize(size);
-                        generator.setViewBox(QRect(QPoint(0, 0), size));
-                        generator.setResolution(96);
                         const TCanvasState& s = states[list[i]];
-                        const TDrawState end =
-                            DrawOperationAlone(generator, size, op,
-                                               {s.Pen, s.Brush, s.Font, s.Pos, slotStates_[slot].Pen,
-                                                slotStates_[slot].Brush, english});
+                        TDrawState end;
+                        const QByteArray svg =
+                            DrawOperationSvg(size, op,
+                                             {s.Pen, s.Brush, s.Font, s.Pos, slotStates_[slot].Pen,
+                                              slotStates_[slot].Brush, english},
+                                             &end);
                         const TCanvasState after{end.Pen, end.Brush, end.Font, end.Pos};
                         const TSlotState slotAfter{end.SlotPen, end.SlotBrush};
-                        buffer.close();
                         const QJsonArray fragment = Fragment(svg);
                         const QString fragmentKey = Key(fragment);
                         auto found = fragmentIndex.constFind(fragmentKey);

@@ -2,6 +2,7 @@
 
 #include "figures/canvas.h"
 
+#include <QByteArray>
 #include <QJsonObject>
 #include <QSize>
 #include <QString>
@@ -38,8 +39,10 @@ struct TDrawState {
     TBrush SlotBrush;
     int English = 0;
 };
-// Draws one operation alone on the vector canvas over `device` (a panel of `size`), from `start`.
-TDrawState DrawOperationAlone(QPaintDevice& device, QSize size, const QString& op, const TDrawState& start);
+// One operation drawn alone on the vector canvas, from `start`, as an SVG document of a panel of `size`;
+// `end`, when given, gets the state it leaves.
+QByteArray DrawOperationSvg(QSize size, const QString& op, const TDrawState& start,
+                            TDrawState* end = nullptr);
 
 // The panels' drawing as the page replays it: every operation in `operations` (with the layer it sets,
 // in `figures["ops"]`) drawn alone on the vector canvas from every canvas state and save-slot state it

@@ -23,13 +23,11 @@
 #include "exporter/webfigures.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPainter>
-#include <QSvgGenerator>
 #include <QSvgRenderer>
 #include <QTabWidget>
 #include <QTextStream>
@@ -81,16 +79,7 @@ private:
 // One operation's vector drawing as an SVG document, its texts in the glyph colour and the first of their
 // families: Qt's SVG renderer reads the list of fallbacks as one name and would fall back further.
 QByteArray OperationSvg(const TDrawn& drawn, QSize size) {
-    QByteArray svg;
-    QBuffer buffer(&svg);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setSize(size);
-    generator.setViewBox(QRect(QPoint(0, 0), size));
-    generator.setResolution(96);
-    DrawOperationAlone(generator, size, drawn.Op, drawn.Start);
-    buffer.close();
+    const QByteArray svg = DrawOperationSvg(size, drawn.Op, drawn.Start);
     QByteArray out;
     QXmlStreamReader reader(svg);
     QXmlStreamWriter writer(&out);
