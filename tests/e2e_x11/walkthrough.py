@@ -20,6 +20,9 @@ import time
 
 import gi
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import steptable  # noqa: E402
+
 gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi, GLib  # noqa: E402
 
@@ -37,15 +40,8 @@ TEAL = (0, 128, 128)
 AQUA = (0, 255, 255)
 FUCHSIA = (255, 0, 255)
 
-# The step trees: (level, Dutch text, English text) in pre-order, absolute index = position. The rows
-# are the C++ tests' own table (tests/support/steptable.h), written at build time into the JSON file
-# that MOHRWALK_STEP_TABLE names (the ctest entries set it). It imports what it needs itself: the web
-# tests take this statement out of the file on its own.
-NODES = [
-    (row["level"], row["dutch"], row["english"])
-    for row in __import__("json").loads(
-        __import__("pathlib").Path(__import__("os").environ["MOHRWALK_STEP_TABLE"]).read_text(encoding="utf-8"))
-]
+# The step trees: (level, Dutch text, English text) in pre-order, absolute index = position.
+NODES = steptable.nodes()
 MARK = "\u00ab"
 
 

@@ -27,15 +27,17 @@ except ImportError:
     print("SKIP: python3-selenium is not installed")
     sys.exit(77)
 
-# The step table and the explanations the desktop tests hold the program to.
-NODES, EXPLANATIONS, MARK = None, None, "\u00ab"
+# The step table, and the explanations the desktop tests hold the program to.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import steptable  # noqa: E402
+
+NODES, MARK = steptable.nodes(), "\u00ab"
 with open(os.path.join(os.path.dirname(__file__), "..", "e2e_x11", "walkthrough.py"), encoding="utf-8") as f:
     source = f.read()
 namespace = {}
-# Only the tables: the step rows and the explanations given word for word.
-exec(source[source.index("NODES = ["):source.index("MARK = ")], namespace)
+# Only the table of explanations given word for word.
 exec(source[source.index("EXPLANATIONS = {"):source.index("\n}\n", source.index("EXPLANATIONS = {")) + 3], namespace)
-NODES, EXPLANATIONS = namespace["NODES"], namespace["EXPLANATIONS"]
+EXPLANATIONS = namespace["EXPLANATIONS"]
 
 failures = []
 
