@@ -23,6 +23,7 @@
 #include "exporter/webfigures.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
@@ -37,6 +38,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 #include <vector>
 
 using namespace mohr;
@@ -54,6 +56,8 @@ const QList<Colour> Inks = {colours::Black, colours::Maroon, colours::Green, col
 struct TDrawn {
     QString Op;
     TDrawState Start;
+    // Its SVG document, made the first time it is needed: a drawing stays on its panel for many actions.
+    QByteArray Svg;
 };
 
 // What each panel has received since it was last erased.
@@ -69,7 +73,8 @@ public:
         TCanvas& c = element ? figures_.ElementCanvas() : figures_.DiagramCanvas();
         Drawn[element].push_back({op,
                                   {c.Pen, c.Brush, c.Font, c.PenPos(), *figures_.SavedPen(),
-                                   *figures_.SavedBrush(), figures_.EnglishMode}});
+                                   *figures_.SavedBrush(), figures_.EnglishMode},
+                                  {}});
     }
 
 private:
@@ -90,7 +95,7 @@ QByteArray OperationSvg(const TDrawn& drawn, QSize size) {
             for (const QXmlStreamAttribute& a : reader.attributes())
                 if (a.name() != QLatin1String("fill"))
                     writer.writeAttribute(a);
-            writer.writeAttribute(QStringLiteral("fill"), QStringLiteral("#123456"));
+            writer.writeAttribute(QStringLiteral("fill"), QColor(ToRgb(Glyph)).name());
         } else if (reader.isStartElement() &&
                    reader.attributes().hasAttribute(QStringLiteral("font-family"))) {
             writer.writeStartElement(reader.namespaceUri().toString(), reader.name().toString());
@@ -154,7 +159,7 @@ int Walk(const QString& dir) {
     if (!manifest.open(QIODevice::WriteOnly | QIODevice::Text))
         return 2;
     QTextStream out(&manifest);
-    std::map<QByteArray, bool> written;
+    std::set<QByteArray> written;
     QTextStream in(stdin);
     for (int index = 0; !in.atEnd(); ++index) {
         const QStringList action = in.readLine().split(QLatin1Char(' '));
@@ -187,13 +192,14 @@ int Walk(const QString& dir) {
             std::vector<QByteArray> svgs;
             QCryptographicHash hash(QCryptographicHash::Sha1);
             hash.addData(QByteArrayView(raster.constBits(), raster.sizeInBytes()));
-            for (const TDrawn& drawn : twin.Drawn[element]) {
-                svgs.push_back(OperationSvg(drawn, raster.size()));
+            for (TDrawn& drawn : twin.Drawn[element]) {
+                if (drawn.Svg.isEmpty())
+                    drawn.Svg = OperationSvg(drawn, raster.size());
+                svgs.push_back(drawn.Svg);
                 hash.addData(svgs.back());
             }
             const QByteArray key = hash.result().toHex().left(16);
-            if (!written[key]) {
-                written[key] = true;
+            if (written.insert(key).second) {
                 raster.save(QDir(dir).filePath(QString::fromLatin1(key + "-raster.png")));
                 Render(svgs, raster.size()).save(QDir(dir).filePath(QString::fromLatin1(key + "-twin.png")));
             }
