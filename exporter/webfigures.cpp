@@ -142,38 +142,38 @@ void RunDrawOperation(TFigures& figures, const QString& op) {
         const QStringList flags = argument.split(QLatin1Char(','));
         const auto on = [&](int i) { return flags.value(flags.size() == 3 ? i : 0) == QLatin1String("1"); };
         figures.DrawElement(on(0), on(1), on(2));
-    } else if (name == QLatin1String("DrawFaceAxes"))
-        figures.DrawFaceAxes();
-    else if (name == QLatin1String("DrawFinalStresses"))
-        figures.DrawFinalStresses();
-    else if (name == QLatin1String("DrawDiagramAxes"))
+        return;
+    }
+    if (name == QLatin1String("DrawDiagramAxes")) {
         figures.DrawDiagramAxes(argument.toInt());
-    else if (name == QLatin1String("DrawAxisDefinition"))
-        figures.DrawAxisDefinition();
-    else if (name == QLatin1String("DrawDiagramGrid"))
-        figures.DrawDiagramGrid();
-    else if (name == QLatin1String("DrawPointED"))
-        figures.DrawPointED();
-    else if (name == QLatin1String("DrawPointBC"))
-        figures.DrawPointBC();
-    else if (name == QLatin1String("DrawCentreConstruction"))
-        figures.DrawCentreConstruction();
-    else if (name == QLatin1String("DrawCircle"))
-        figures.DrawCircle();
-    else if (name == QLatin1String("DrawNormalLineBC"))
-        figures.DrawNormalLineBC();
-    else if (name == QLatin1String("DrawNormalLineED"))
-        figures.DrawNormalLineED();
-    else if (name == QLatin1String("DrawPrincipalStresses"))
-        figures.DrawPrincipalStresses();
-    else if (name == QLatin1String("DrawPrincipalDirections"))
-        figures.DrawPrincipalDirections();
-    else if (name == QLatin1String("DrawFaceAxis"))
-        figures.DrawFaceAxis(argument);
-    else if (name == QLatin1String("DrawFacePoint"))
-        figures.DrawFacePoint(argument);
-    else if (name == QLatin1String("DrawFaceSketch"))
-        figures.DrawFaceSketch(argument);
+        return;
+    }
+    // The rest take no argument, or the face they draw.
+    using TPlain = void (TFigures::*)();
+    using TOfFace = void (TFigures::*)(const QString&);
+    static const QHash<QString, TPlain> plain = {
+        {QStringLiteral("DrawFaceAxes"), &TFigures::DrawFaceAxes},
+        {QStringLiteral("DrawFinalStresses"), &TFigures::DrawFinalStresses},
+        {QStringLiteral("DrawAxisDefinition"), &TFigures::DrawAxisDefinition},
+        {QStringLiteral("DrawDiagramGrid"), &TFigures::DrawDiagramGrid},
+        {QStringLiteral("DrawPointED"), &TFigures::DrawPointED},
+        {QStringLiteral("DrawPointBC"), &TFigures::DrawPointBC},
+        {QStringLiteral("DrawCentreConstruction"), &TFigures::DrawCentreConstruction},
+        {QStringLiteral("DrawCircle"), &TFigures::DrawCircle},
+        {QStringLiteral("DrawNormalLineBC"), &TFigures::DrawNormalLineBC},
+        {QStringLiteral("DrawNormalLineED"), &TFigures::DrawNormalLineED},
+        {QStringLiteral("DrawPrincipalStresses"), &TFigures::DrawPrincipalStresses},
+        {QStringLiteral("DrawPrincipalDirections"), &TFigures::DrawPrincipalDirections},
+    };
+    static const QHash<QString, TOfFace> ofFace = {
+        {QStringLiteral("DrawFaceAxis"), &TFigures::DrawFaceAxis},
+        {QStringLiteral("DrawFacePoint"), &TFigures::DrawFacePoint},
+        {QStringLiteral("DrawFaceSketch"), &TFigures::DrawFaceSketch},
+    };
+    if (const TPlain run = plain.value(name))
+        (figures.*run)();
+    else if (const TOfFace run = ofFace.value(name))
+        (figures.*run)(argument);
 }
 
 QByteArray DrawOperationSvg(QSize size, const QString& op, const TDrawState& start, TDrawState* end) {
