@@ -197,9 +197,10 @@ void BackToTheTreeByKey(QPlainTextEdit* memo, std::function<QTreeWidget*()> tree
 
 QList<TKeyLine> KeyLines(QWidget* mainForm, bool english) {
     QList<TKeyLine> lines;
-    const auto add = [&](const QString& keys, const char16_t* dutch, const char16_t* inEnglish) {
+    const auto add = [&](const QString& keys, const char16_t* dutch, const char16_t* inEnglish,
+                         const char* control = "") {
         if (!keys.isEmpty())
-            lines.append({keys, Pick(english, dutch, inEnglish)});
+            lines.append({keys, Pick(english, dutch, inEnglish), QLatin1String(control)});
     };
     const auto button = [&](const char* name) {
         auto* b = mainForm->findChild<QAbstractButton*>(QLatin1String(name));
@@ -221,17 +222,19 @@ QList<TKeyLine> KeyLines(QWidget* mainForm, bool english) {
     add(QStringLiteral("Esc, Shift+Tab"), u"in de uitleg: terug naar de stappen, op de volgende regel",
         u"in the explanation: back to the steps, on the next row");
     add(QStringLiteral("Return, Esc"), u"in een melding: sluiten", u"in a message: close it");
-    add(button("SpeedButton1"), u"over het programma", u"about");
-    add(action("KeysOverview"), u"dit overzicht van de toetsen", u"this overview of the keys");
-    add(button("SpeedButton2"), u"start opnieuw", u"restart");
-    add(button("SpeedButton4"), u"andere taal (en start opnieuw)", u"other language (and restart)");
-    add(button("SpeedButton3"), u"afsluiten", u"exit");
-    add(action("PageNext"), u"volgend tabblad", u"next page");
-    add(action("PagePrevious"), u"vorig tabblad", u"previous page");
-    add(action("ON1"), u"grid in de tensorkring tekenen", u"draw the grid in Mohr\u2019s circle");
-    add(action("OFF1"), u"grid in de tensorkring verbergen", u"hide the grid in Mohr\u2019s circle");
+    add(button("SpeedButton1"), u"over het programma", u"about", "SpeedButton1");
+    add(action("KeysOverview"), u"dit overzicht van de toetsen", u"this overview of the keys",
+        "KeysOverview");
+    add(button("SpeedButton2"), u"start opnieuw", u"restart", "SpeedButton2");
+    add(button("SpeedButton4"), u"andere taal (en start opnieuw)", u"other language (and restart)",
+        "SpeedButton4");
+    add(button("SpeedButton3"), u"afsluiten", u"exit", "SpeedButton3");
+    add(action("PageNext"), u"volgend tabblad", u"next page", "PageNext");
+    add(action("PagePrevious"), u"vorig tabblad", u"previous page", "PagePrevious");
+    add(action("ON1"), u"grid in de tensorkring tekenen", u"draw the grid in Mohr\u2019s circle", "ON1");
+    add(action("OFF1"), u"grid in de tensorkring verbergen", u"hide the grid in Mohr\u2019s circle", "OFF1");
     add(action("GridMenuKey"), u"op de tensorkring: het gridmenu openen",
-        u"on Mohr\u2019s circle: open the grid menu");
+        u"on Mohr\u2019s circle: open the grid menu", "GridMenuKey");
     return lines;
 }
 

@@ -23,10 +23,13 @@ void DrawStrongFocus(QWidget* widget);
 // the row after its current one: after a step that moved the focus there, the next step is one key away.
 void BackToTheTreeByKey(QPlainTextEdit* memo, std::function<QTreeWidget*()> tree);
 
-// One line of the keys overview: the keys as the platform writes them, and what they do.
+// One line of the keys overview: the keys as the platform writes them, and what they do. `Control` names
+// the button or action whose keys they are (empty for the keys that move within a control); the web
+// edition reads it to give a command the page's own key where a browser keeps the desktop's.
 struct TKeyLine {
     QString Keys;
     QString Does;
+    QString Control;
 };
 
 // Every key of the main window, with what it does in the interface language: the commands' keys are read

@@ -39,13 +39,17 @@ int TPlatform::ExecModal(QDialog* dialog) {
 }
 
 void TPlatform::Information(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok, parent);
-    box.exec();
+    NewInformationBox(parent, text)->exec();
 }
 
 void TPlatform::Popup(QMenu* menu, QPoint screenPoint) {
     if (menu)
         menu->popup(screenPoint);
+}
+
+std::unique_ptr<QMessageBox> NewInformationBox(QWidget* parent, const QString& text) {
+    return std::make_unique<QMessageBox>(QMessageBox::Information, QStringLiteral("Information"), text,
+                                         QMessageBox::Ok, parent);
 }
 
 } // namespace mohr

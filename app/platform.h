@@ -5,8 +5,11 @@
 #include <QRect>
 #include <QString>
 
+#include <memory>
+
 class QDialog;
 class QMenu;
+class QMessageBox;
 class QWidget;
 
 namespace mohr {
@@ -33,5 +36,9 @@ public:
     // Opens the menu with its top-left corner at the screen point.
     virtual void Popup(QMenu* menu, QPoint screenPoint);
 };
+
+// The information box as TPlatform::Information shows it, made but not shown: its title and button are
+// the ones the web edition's refusal shows too.
+std::unique_ptr<QMessageBox> NewInformationBox(QWidget* parent, const QString& text);
 
 } // namespace mohr

@@ -2,7 +2,7 @@
 #include "exporter/handout.h"
 #include "exporter/interrupts.h"
 #include "exporter/outputfolder.h"
-#include "exporter/webexport.h"
+#include "web/writer.h"
 
 #include "app/main.h"
 #include "app/paintbox.h"

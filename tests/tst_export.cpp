@@ -4,12 +4,14 @@
 // written, and the packaged 32 px icon is the program's window icon.
 #include "appwindow.h"
 #include "exporter/figureexport.h"
-#include "exporter/webdata.h"
 #include "pictures.h"
 #include "steptable.h"
 #include "testsupport.h"
 #include "walkthrough/progression.h"
+#include "web/recorder.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -724,19 +726,27 @@ void TestExport::webPageRefersOnlyToItsOwnFiles() {
     // The first view reads the page and what it names; the drawings and descriptions come after the first
     // paint. Both stay within their bounds, the whole folder within 1 MiB.
     qint64 firstView = page.toUtf8().size();
-    for (const char* file : {"mohrwalk.css", "mohrwalk.js", "data.js", "icon.png", "logo.jpg", "question.png",
-                             "sheet.png", "flags.png"})
-        firstView += QFileInfo(QDir(web).filePath(QLatin1String(file))).size();
+    QString scripts;
+    QStringList pageScripts = QDir(web).entryList({"*.js"}, QDir::Files);
+    pageScripts.removeOne(QStringLiteral("figures.js"));
+    pageScripts.removeOne(QStringLiteral("descriptions.js"));
+    for (const QString& script : pageScripts) {
+        QVERIFY2(page.contains(QStringLiteral("<script src=\"%1\" defer>").arg(script)), qPrintable(script));
+        if (script != QLatin1String("data.js"))
+            scripts += QString::fromUtf8(ReadAll(QDir(web).filePath(script)));
+    }
+    for (const QString& file : pageScripts + QStringList{"mohrwalk.css", "icon.png", "logo.jpg",
+                                                         "question.png", "sheet.png", "flags.png"})
+        firstView += QFileInfo(QDir(web).filePath(file)).size();
     QVERIFY2(firstView <= 200 * 1000, qPrintable(QString::number(firstView)));
     qint64 all = 0;
     for (const QByteArray& bytes : FilesBelow(web))
         all += bytes.size();
     QVERIFY2(all <= 1024 * 1024, qPrintable(QString::number(all)));
     for (const char* later : {"figures.js", "descriptions.js"})
-        QVERIFY2(
-            QString::fromUtf8(ReadAll(QDir(web).filePath("mohrwalk.js"))).contains(QLatin1String(later)) &&
-                QFileInfo::exists(QDir(web).filePath(QLatin1String(later))),
-            later);
+        QVERIFY2(scripts.contains(QLatin1String(later)) &&
+                     QFileInfo::exists(QDir(web).filePath(QLatin1String(later))),
+                 later);
     // No inline script: every script is a file.
     QCOMPARE(page.count("<script"), page.count("<script src="));
     // The script and the data are the program's: the title and the first step as the window has them.
@@ -962,15 +972,37 @@ void TestExport::webDataComesFromTheProgram() {
 
 void TestExport::webDataTextsAreThoseOfTheRunningWindow() {
     // A row and a caption changed in the window show in the data; the row keeps its step's key.
+    // So does a command's key that the page keeps from the desktop; one a browser keeps for itself is the
+    // page's own.
     const QJsonObject data = Collected(nullptr, [](QWidget& form) {
         auto* tree = form.findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
         NodeAt(tree, 6)->setText(0, QStringLiteral("teken grid (nieuw)"));
         form.findChild<QGroupBox*>(QStringLiteral("GroupBox4"))->setTitle(QStringLiteral("Toelichting"));
+        form.findChild<QAbstractButton*>(QStringLiteral("SpeedButton1"))->setShortcut(Qt::SHIFT | Qt::Key_F2);
+        form.findChild<QAction*>(QStringLiteral("GridMenuKey"))->setShortcuts({QKeySequence(Qt::Key_Menu)});
     });
     QVERIFY(!data.isEmpty());
     QCOMPARE(data[u"trees"][u"nl"][6][u"text"].toString(), QStringLiteral("teken grid (nieuw)"));
     QCOMPARE(data[u"texts"][u"start"][u"GroupBox4"].toString(), QStringLiteral("Toelichting"));
     QCOMPARE(data[u"trees"][u"en"][6][u"text"].toString(), QStringLiteral("draw grid"));
+    const QJsonObject commands = data[u"keys"][u"commands"].toObject();
+    QCOMPARE(commands[u"SpeedButton1"].toArray(), QJsonArray{"Shift+F2"});
+    QCOMPARE(commands[u"GridMenuKey"].toArray(), QJsonArray{"ContextMenu"});
+    QCOMPARE(commands[u"SpeedButton2"].toArray(), QJsonArray{"Alt+Shift+R"});
+    // The page has no exit and always shows its keys.
+    QVERIFY(!commands.contains(u"SpeedButton3") && !commands.contains(u"KeysOverview"));
+    const auto line = [&](const char* lang, const QString& does) {
+        for (const QJsonValue& entry : data[u"keys"][QLatin1String(lang)].toArray())
+            if (entry[1].toString() == does)
+                return entry[0].toString();
+        return QStringLiteral("(none)");
+    };
+    QCOMPARE(line("nl", QStringLiteral("over het programma")), QStringLiteral("Shift+F2"));
+    QCOMPARE(line("en", QStringLiteral("about")), QStringLiteral("Shift+F2"));
+    QCOMPARE(line("en", QStringLiteral("restart")), QStringLiteral("Alt+Shift+R"));
+    QCOMPARE(line("nl", QStringLiteral("afsluiten")), QStringLiteral("(none)"));
+    QCOMPARE(line("nl", QStringLiteral("in de stappen: de stap van de regel nemen")),
+             QStringLiteral("Return, Enter, Space"));
 }
 
 QTEST_MAIN(TestExport)

@@ -20,7 +20,7 @@
 #include "testsupport.h"
 
 #include "app/quietplatform.h"
-#include "exporter/webfigures.h"
+#include "web/operations.h"
 
 #include <QApplication>
 #include <QColor>

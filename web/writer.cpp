@@ -1,6 +1,6 @@
-#include "exporter/webexport.h"
+#include "web/writer.h"
 
-#include "exporter/webdata.h"
+#include "web/recorder.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +8,7 @@
 #include <QSaveFile>
 
 #include <utility>
+#include <vector>
 
 namespace mohr {
 
@@ -54,11 +55,13 @@ QString WriteWebEdition(const QString& folder, int& files) {
                                          .value(QStringLiteral("MainForm"))
                                          .toString()));
 
-    // The tool buttons' fine drawings, shown at their normal size so that they stay sharp when zoomed.
-    const std::pair<const char*, QByteArray> contents[] = {
-        {"index.html", page},
-        {"mohrwalk.css", Resource(QStringLiteral(":/web/mohrwalk.css"))},
-        {"mohrwalk.js", Resource(QStringLiteral(":/web/mohrwalk.js"))},
+    // The page's own files as they are, the data, and the tool buttons' fine drawings, shown at their
+    // normal size so that they stay sharp when zoomed.
+    std::vector<std::pair<QString, QByteArray>> contents{{QStringLiteral("index.html"), page}};
+    for (const QString& name : QDir(QStringLiteral(":/web")).entryList(QDir::Files, QDir::Name))
+        if (name != QLatin1String("index.html"))
+            contents.emplace_back(name, Resource(QStringLiteral(":/web/") + name));
+    const std::pair<const char*, QByteArray> written[] = {
         {"data.js", WebDataScript("MOHRWALK_DATA", data)},
         {"figures.js", WebDataScript("MOHRWALK_FIGURES", figures)},
         {"descriptions.js", WebDataScript("MOHRWALK_DESCRIPTIONS", descriptions)},
@@ -68,10 +71,12 @@ QString WriteWebEdition(const QString& folder, int& files) {
         {"icon.png", Resource(QStringLiteral(":/pictures/icon@2x.png"))},
         {"logo.jpg", Resource(QStringLiteral(":/logo.jpg"))},
     };
+    for (const auto& [name, bytes] : written)
+        contents.emplace_back(QLatin1String(name), bytes);
     for (const auto& [name, bytes] : contents) {
-        const QString path = QDir(folder).filePath(QLatin1String(name));
+        const QString path = QDir(folder).filePath(name);
         if (bytes.isEmpty())
-            return QStringLiteral("The program holds no %1 for the web edition.").arg(QLatin1String(name));
+            return QStringLiteral("The program holds no %1 for the web edition.").arg(name);
         if (const QString problem = Write(path, bytes); !problem.isEmpty())
             return QStringLiteral("Could not write %1: %2.").arg(QDir::toNativeSeparators(path), problem);
         ++files;

@@ -1,4 +1,4 @@
-#include "exporter/webfigures.h"
+#include "web/operations.h"
 
 #include "figures/figures.h"
 

@@ -1,9 +1,11 @@
-#include "exporter/webdata.h"
-#include "exporter/webfigures.h"
+#include "web/recorder.h"
+#include "web/operations.h"
 
 #include "app/about.h"
+#include "app/keyaids.h"
 #include "app/main.h"
 #include "app/paintbox.h"
+#include "app/platform.h"
 #include "app/quietplatform.h"
 #include "figures/describe.h"
 #include "walkthrough/explanations.h"
@@ -16,7 +18,10 @@
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QKeySequence>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSet>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -352,6 +357,76 @@ QJsonObject DialogTexts(QWidget& dialog) {
     return texts;
 }
 
+// Where a browser keeps the desktop's key for itself (reload, address bar, its own tabs, find, quit), the
+// page has its own, written as keyboard events name them, alternatives apart by a space. An empty entry
+// is a command the page does not have: a page is closed as its tab is, and shows its keys at all times.
+// Commands not named here keep the desktop's keys.
+const std::map<QString, QString> PageKeys = {
+    {QStringLiteral("SpeedButton2"), QStringLiteral("Alt+Shift+R")},
+    {QStringLiteral("SpeedButton4"), QStringLiteral("Alt+Shift+L")},
+    {QStringLiteral("PageNext"), QStringLiteral("Alt+Shift+PageDown")},
+    {QStringLiteral("PagePrevious"), QStringLiteral("Alt+Shift+PageUp")},
+    {QStringLiteral("ON1"), QStringLiteral("Alt+Shift+G")},
+    {QStringLiteral("OFF1"), QStringLiteral("Alt+Shift+H")},
+    {QStringLiteral("SpeedButton3"), QString()},
+    {QStringLiteral("KeysOverview"), QString()},
+};
+
+// A desktop key as keyboard events name it: Qt's portable names where the two differ.
+QString EventKey(QString key) {
+    static const std::pair<const char*, const char*> names[] = {
+        {"Menu", "ContextMenu"}, {"PgDown", "PageDown"}, {"PgUp", "PageUp"}, {"Esc", "Escape"},
+        {"Return", "Enter"},     {"Del", "Delete"},      {"Ins", "Insert"},
+    };
+    const qsizetype plus = key.lastIndexOf(QLatin1Char('+'), key.size() - 2);
+    const QString name = key.mid(plus + 1);
+    for (const auto& [qt, event] : names)
+        if (name == QLatin1String(qt))
+            return key.left(plus + 1) + QLatin1String(event);
+    return key;
+}
+
+// The keys of the desktop's overview, in both languages, with the page's own where it needs them, and
+// each command's keys as the page listens for them (`commands`).
+QString PageKeyList(QWidget& form, QJsonObject& keys) {
+    QJsonObject commands;
+    for (const bool english : {false, true}) {
+        QJsonArray list;
+        for (const TKeyLine& line : KeyLines(&form, english)) {
+            QString shown = line.Keys;
+            if (!line.Control.isEmpty()) {
+                QStringList own;
+                if (const auto page = PageKeys.find(line.Control); page != PageKeys.end()) {
+                    if (page->second.isEmpty())
+                        continue;
+                    own = page->second.split(QLatin1Char(' '));
+                    shown = own.join(QStringLiteral(", "));
+                } else {
+                    const QObject* control = form.findChild<QObject*>(line.Control);
+                    QList<QKeySequence> desktop;
+                    if (const auto* button = qobject_cast<const QAbstractButton*>(control))
+                        desktop = {button->shortcut()};
+                    else if (const auto* action = qobject_cast<const QAction*>(control))
+                        desktop = action->shortcuts();
+                    for (const QKeySequence& key : desktop)
+                        own << EventKey(key.toString(QKeySequence::PortableText));
+                }
+                if (own.isEmpty())
+                    return QStringLiteral("The desktop's key for %1 has no counterpart on the page.")
+                        .arg(line.Control);
+                QJsonArray alternatives;
+                for (const QString& key : std::as_const(own))
+                    alternatives.append(key);
+                commands[line.Control] = alternatives;
+            }
+            list.append(QJsonArray{shown, line.Does});
+        }
+        keys[english ? QStringLiteral("en") : QStringLiteral("nl")] = list;
+    }
+    keys[QStringLiteral("commands")] = commands;
+    return {};
+}
+
 } // namespace
 
 QString CollectWebData(QJsonObject& data, QJsonObject& figures,
@@ -375,10 +450,17 @@ QString CollectWebData(QJsonObject& data, QJsonObject& figures,
     QJsonObject names;
     QJsonObject refusal;
     QJsonObject strainTexts;
+    QJsonObject announcements;
+    // What the window tells readers after a command, which shows nowhere else.
+    const auto announced = [&form] {
+        const auto* announcer = form.findChild<QWidget*>(QStringLiteral("Announcer"));
+        return announcer ? announcer->accessibleName() : QString();
+    };
     // The real language switch sets each language's texts; the walk starts in Dutch.
     for (int round = 0; round < 2; ++round) {
-        form.ToggleLanguage();
+        form.SpeedButton4Click();
         QApplication::processEvents();
+        const QString switched = announced();
         const bool english = form.Figures().EnglishMode != 0;
         const QString code = english ? QStringLiteral("en") : QStringLiteral("nl");
         texts[code] = TextsOf(form);
@@ -396,13 +478,27 @@ QString CollectWebData(QJsonObject& data, QJsonObject& figures,
         else
             form.TreeView1Click();
         refusal[code] = platform.Informations.join(u'\n');
-        form.ResetWalkthrough();
+        form.SpeedButton2Click();
+        announcements[code] =
+            QJsonObject{{QStringLiteral("switch"), switched}, {QStringLiteral("restart"), announced()}};
     }
     data[QStringLiteral("texts")] = texts;
     data[QStringLiteral("names")] = names;
     data[QStringLiteral("trees")] = QJsonObject{{QStringLiteral("nl"), TreeRows(dutchTree)},
                                                 {QStringLiteral("en"), TreeRows(englishTree)}};
     data[QStringLiteral("refusal")] = refusal;
+    data[QStringLiteral("announcements")] = announcements;
+    {
+        const auto box = NewInformationBox(nullptr, QString());
+        const QAbstractButton* ok = box->button(QMessageBox::Ok);
+        data[QStringLiteral("information")] = QJsonObject{
+            {QStringLiteral("Information"), box->windowTitle()},
+            {QStringLiteral("InformationOK"), ok ? ok->text().remove(QLatin1Char('&')) : QString()}};
+    }
+    QJsonObject keys;
+    if (const QString problem = PageKeyList(form, keys); !problem.isEmpty())
+        return problem;
+    data[QStringLiteral("keys")] = keys;
     data[QStringLiteral("strains")] = strainTexts;
 
     QJsonObject explanations;

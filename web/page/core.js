@@ -1,0 +1,75 @@
+// The page's shared ground: the program's data, the walkthrough's state as the desktop program holds it,
+// and the few helpers the other scripts use. Every text, tree row, step program and drawing comes from
+// data.js and figures.js, which the figures program writes from the desktop program itself; the scripts
+// only follow them. They load in order: core, drawings, walk, popups, page.
+(function () {
+  "use strict";
+  const D = window.MOHRWALK_DATA;
+  const listeners = {};
+  // Actions that draw wait for the drawings, which come within moments of the first paint.
+  const waiting = [];
+
+  const M = (window.Mohrwalk = {
+    D: D,
+    // The drawings and the descriptions arrive right after the first paint (see page.js).
+    F: null,
+    descriptions: null,
+    PANELS: ["PaintBox2", "PaintBox1"],
+    TREE_OF: { nl: "TreeView1", en: "TreeViewUK" },
+    LANGS: ["nl", "en"],
+
+    state: {
+      lang: "nl", // the language shown, and the figures' language
+      column: "start", // the texts shown: the window as loaded until the first switch
+      taken: { nl: [], en: [] },
+      expanded: { nl: [], en: [] },
+      current: { nl: -1, en: -1 },
+      layers: {},
+      options: true,
+      slot: 0,
+      page: 1,
+      dialog: null,
+      panels: {},
+    },
+
+    $: (id) => document.getElementById(id),
+
+    text(id, value) {
+      const e = M.$(id);
+      if (e) e.textContent = value;
+    },
+
+    // The keys the page listens for, for one of the desktop's commands.
+    keysOf(control) { return D.keys.commands[control] || []; },
+
+    announce(words) {
+      const live = M.$("Announcer");
+      live.textContent = "";
+      // Set anew a moment later, so that a reader hears the same words twice when they come twice.
+      window.setTimeout(() => { live.textContent = words; }, 50);
+    },
+
+    // What happened, for the scripts that follow the walk: "step" (lang, index), "restart", "language",
+    // "page", "grid".
+    on(event, listener) { (listeners[event] = listeners[event] || []).push(listener); },
+    emit(event, ...args) { for (const listener of listeners[event] || []) listener(...args); },
+
+    whenFigures(action) {
+      return function (...args) {
+        if (M.F) action(...args);
+        else waiting.push(() => action(...args));
+      };
+    },
+    figuresArrived(figures) {
+      M.F = figures;
+      M.state.slot = figures.start.slot;
+      for (const id of M.PANELS) M.makePanel(id);
+      while (waiting.length) waiting.shift()();
+    },
+
+    resetFlags() {
+      for (const name of D.layers) M.state.layers[name] = false;
+      M.state.options = true;
+    },
+  });
+})();

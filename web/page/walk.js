@@ -1,0 +1,231 @@
+// The walkthrough itself: the two step trees with their keys, the rule that steps are taken in order, the
+// step programs (explanation, drawings, flags), and the commands that restart it, switch its language,
+// turn its pages and draw or hide the grid.
+(function () {
+  "use strict";
+  const M = window.Mohrwalk;
+  const { D, state, $, TREE_OF } = M;
+
+  // --- the trees ----------------------------------------------------------------------------------------
+  const rows = (lang) => D.trees[lang];
+
+  function parentOf(lang, index) {
+    const level = rows(lang)[index].level;
+    for (let i = index - 1; i >= 0; --i) if (rows(lang)[i].level < level) return i;
+    return -1;
+  }
+  function hasChildren(lang, index) {
+    const list = rows(lang);
+    return index + 1 < list.length && list[index + 1].level > list[index].level;
+  }
+  function isShown(lang, index) {
+    for (let p = parentOf(lang, index); p >= 0; p = parentOf(lang, p)) if (!state.expanded[lang][p]) return false;
+    return true;
+  }
+
+  M.buildTree = function (lang) {
+    const tree = $(TREE_OF[lang]);
+    tree.textContent = "";
+    const list = rows(lang);
+    list.forEach((row, index) => {
+      const li = document.createElement("li");
+      li.setAttribute("role", "treeitem");
+      li.dataset.index = String(index);
+      li.setAttribute("aria-level", String(row.level + 1));
+      const siblings = list.map((r, i) => i).filter((i) => list[i].level === row.level && parentOf(lang, i) === parentOf(lang, index));
+      li.setAttribute("aria-setsize", String(siblings.length));
+      li.setAttribute("aria-posinset", String(siblings.indexOf(index) + 1));
+      li.tabIndex = -1;
+      li.addEventListener("click", () => { setCurrent(lang, index, false); takeStep(lang, index); });
+      li.addEventListener("contextmenu", (e) => e.preventDefault());
+      tree.append(li);
+    });
+    tree.addEventListener("keydown", (e) => treeKey(lang, e));
+    M.showTree(lang);
+  };
+
+  M.showTree = function (lang) {
+    const tree = $(TREE_OF[lang]);
+    const list = rows(lang);
+    if (state.current[lang] < 0) state.current[lang] = 0;
+    for (const li of tree.children) {
+      const index = Number(li.dataset.index);
+      const taken = !!state.taken[lang][index];
+      li.textContent = list[index].text + (taken ? D.mark : "");
+      li.hidden = !isShown(lang, index);
+      li.setAttribute("aria-checked", taken ? "true" : "false");
+      if (hasChildren(lang, index)) li.setAttribute("aria-expanded", state.expanded[lang][index] ? "true" : "false");
+      const current = index === state.current[lang];
+      li.classList.toggle("current", current);
+      li.setAttribute("aria-selected", current ? "true" : "false");
+      li.tabIndex = current ? 0 : -1;
+    }
+  };
+
+  M.rowElement = function (lang, index) { return $(TREE_OF[lang]).children[index]; };
+
+  function setCurrent(lang, index, focus) {
+    state.current[lang] = index;
+    M.showTree(lang);
+    if (focus) M.rowElement(lang, index).focus();
+  }
+
+  function visibleRows(lang) {
+    return rows(lang).map((r, i) => i).filter((i) => isShown(lang, i));
+  }
+
+  function treeKey(lang, e) {
+    if (state.dialog || e.altKey || e.ctrlKey || e.metaKey) return;
+    const here = state.current[lang];
+    const shown = visibleRows(lang);
+    const at = shown.indexOf(here);
+    let to = null;
+    switch (e.key) {
+      case "ArrowDown": to = shown[Math.min(at + 1, shown.length - 1)]; break;
+      case "ArrowUp": to = shown[Math.max(at - 1, 0)]; break;
+      case "Home": to = shown[0]; break;
+      case "End": to = shown[shown.length - 1]; break;
+      case "ArrowRight":
+        if (hasChildren(lang, here) && !state.expanded[lang][here]) { state.expanded[lang][here] = true; M.showTree(lang); }
+        else if (hasChildren(lang, here)) to = here + 1;
+        break;
+      case "ArrowLeft":
+        if (hasChildren(lang, here) && state.expanded[lang][here]) { state.expanded[lang][here] = false; M.showTree(lang); }
+        else if (parentOf(lang, here) >= 0) to = parentOf(lang, here);
+        break;
+      case "Enter": case " ":
+        if (!e.repeat) takeStep(lang, here);
+        break;
+      default: return;
+    }
+    e.preventDefault();
+    // The key was the tree's: a dialog it opened must not take the same key as its own.
+    e.stopPropagation();
+    if (to !== null && to !== undefined) setCurrent(lang, to, true);
+  }
+
+  // Back from the explanation to the tree, onto the row after the one just taken.
+  M.backToTree = function () {
+    const lang = state.lang;
+    const next = state.current[lang] + 1;
+    if (next < rows(lang).length && isShown(lang, next)) state.current[lang] = next;
+    M.showTree(lang);
+    M.rowElement(lang, state.current[lang]).focus();
+  };
+
+  // --- the order rule and the step programs --------------------------------------------------------------
+  const memoLines = [];
+  function showMemo() { $("Memo1").textContent = memoLines.join("\n"); }
+
+  const takeStep = M.whenFigures(function (lang, index) {
+    // Opened on every click, also a refused one.
+    state.expanded[lang][index] = true;
+    let allowed = true;
+    for (let i = 0; i < index; ++i) if (!state.taken[lang][i]) allowed = false;
+    M.showTree(lang);
+    if (!allowed) {
+      M.openInformation(D.refusal[lang], M.rowElement(lang, index));
+      return;
+    }
+    state.taken[lang][index] = true;
+    M.showTree(lang);
+    let focusMoved = false;
+    for (const action of D.steps[lang][index]) {
+      switch (action[0]) {
+        case "clear": memoLines.length = 0; break;
+        case "add": memoLines.push(D.explanations[lang][action[1]]); break;
+        case "top": focusMoved = true; break;
+        case "draw": if (!action[2] || !state.layers[action[2]]) M.draw(action[1]); break;
+        case "options": state.options = action[1]; break;
+        case "layer": state.layers[action[1]] = action[2]; break;
+        case "refresh": state.panels[action[1]].pending = true; break;
+      }
+    }
+    showMemo();
+    M.afterAction();
+    if (focusMoved) {
+      const memo = $("Memo1");
+      memo.focus();
+      memo.scrollTop = 0;
+    } else {
+      M.rowElement(lang, index).focus();
+      M.announce(memoLines.join("\n"));
+    }
+    M.emit("step", lang, index);
+  });
+
+  // --- commands -----------------------------------------------------------------------------------------
+  function restart() {
+    for (const lang of M.LANGS) { state.taken[lang] = []; state.expanded[lang] = []; }
+    M.resetFlags();
+    memoLines.length = 0;
+    showMemo();
+    for (const id of M.PANELS) state.panels[id].pending = true;
+    M.showTree("nl");
+    M.showTree("en");
+  }
+
+  M.restartCommand = M.whenFigures(function () {
+    restart();
+    M.afterAction();
+    M.announce(D.announcements[state.lang].restart);
+    M.emit("restart");
+  });
+
+  M.switchLanguage = M.whenFigures(function () {
+    restart();
+    state.lang = state.lang === "nl" ? "en" : "nl";
+    state.column = state.lang;
+    const leaving = $(TREE_OF[state.lang === "en" ? "nl" : "en"]);
+    leaving.hidden = true;
+    $(TREE_OF[state.lang]).hidden = false;
+    M.showTexts();
+    M.afterAction();
+    state.current[state.lang] = 0;
+    M.showTree(state.lang);
+    if (state.page === 1) M.rowElement(state.lang, 0).focus();
+    M.announce(D.announcements[state.lang].switch);
+    M.emit("language");
+  });
+
+  M.grid = M.whenFigures(function (on) {
+    M.closeMenu();
+    state.panels.PaintBox1.pending = true;
+    state.layers.DiagramGrid = on;
+    // Drawn over the old picture at once, then replayed anew on white.
+    M.replay("PaintBox1");
+    M.afterAction();
+    M.emit("grid");
+  });
+
+  let audio = null;
+  function beep() {
+    try {
+      audio = audio || new AudioContext();
+      const tone = audio.createOscillator();
+      const gain = audio.createGain();
+      gain.gain.value = 0.08;
+      tone.frequency.value = 880;
+      tone.connect(gain).connect(audio.destination);
+      tone.start();
+      tone.stop(audio.currentTime + 0.08);
+    } catch (e) { /* no sound to be had: the page change stands on its own */ }
+  }
+
+  M.showPage = M.whenFigures(function (page, focusTab) {
+    if (page === state.page) return;
+    state.page = page;
+    $("TabSheet1").hidden = page !== 1;
+    $("TabSheet2").hidden = page !== 2;
+    for (const [n, id] of [[1, "TabSheet1-tab"], [2, "TabSheet2-tab"]]) {
+      $(id).setAttribute("aria-selected", n === page ? "true" : "false");
+      $(id).tabIndex = n === page ? 0 : -1;
+    }
+    // Hidden with their page, the drawings are painted anew when it comes back.
+    if (page === 2) for (const id of M.PANELS) state.panels[id].pending = true;
+    beep();
+    M.afterAction();
+    if (focusTab) $(page === 1 ? "TabSheet1-tab" : "TabSheet2-tab").focus();
+    M.emit("page");
+  });
+})();
