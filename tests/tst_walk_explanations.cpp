@@ -1,5 +1,6 @@
 // The explanation texts: the fixed sentences word for word, and for the paragraphs written out here
 // the numbers, signs and terms that the lesson depends on.
+#include "steptable.h"
 #include "walkthrough/explanations.h"
 
 #include <QTest>
@@ -57,31 +58,9 @@ void TestWalkExplanations::literalTexts_data() {
     QTest::addColumn<int>("number");
     QTest::addColumn<QString>("dutch");
     QTest::addColumn<QString>("english");
-    QTest::newRow("11") << 11 << QString("Teken een cirkel met middelpunt m door de beide punten.")
-                        << QString("Draw a circle through both points and with the centre in m.");
-    QTest::newRow("13")
-        << 13 << QString("Teken een hulplijn evenwijdig aan de normaal van vlak B-C door het punt (-30,30).")
-        << QString("draw a line parallel to the normal of plane B-C through the current stress point "
-                   "(-30,30).");
-    QTest::newRow("14")
-        << 14 << QString("Teken een hulplijn evenwijdig aan de normaal van vlak E-D door het punt (-70,50).")
-        << QString("draw a line parallel to the normal of plane E-D through the current stress point "
-                   "(-70,50).");
-    QTest::newRow("15")
-        << 15 << QString("De snijpunten van de cirkel met de horizontale as noemen we de hoofdspanningen.")
-        << QString("The circle intersects the x-axis in two points. These are the two principal stresses.");
-    QTest::newRow("16")
-        << 16
-        << QString("De lijn vanuit het R.C. door de gevonden hoofdspanning is de hoofdrichting behorende "
-                   "bij de desbetreffende hoofdspanning.")
-        << QString("The line through the D.C. and a principal stress is the pricipal direction belonging "
-                   "to this principal stress.");
-    QTest::newRow("27")
-        << 27
-        << QString("Teken een lijn evenwijdig aan de normaal van het vlak door het R.C. van de cirkel. "
-                   "Controleer of de rode x-as goed overgenomen is. ")
-        << QString("Draw a line through the D.C. parallel to the normal of the current plane. Check the "
-                   "red x-axis ! ");
+    for (const test::TLiteralExplanation& literal : test::LiteralExplanations)
+        QTest::newRow(QByteArray::number(literal.Node).constData())
+            << literal.Node << QString::fromUtf16(literal.Dutch) << QString::fromUtf16(literal.English);
 }
 
 void TestWalkExplanations::literalTexts() {

@@ -54,20 +54,7 @@ def parent_of(k):
 
 
 # Explanations given word for word, by node: (Dutch, English).
-EXPLANATIONS = {
-    11: ("Teken een cirkel met middelpunt m door de beide punten.",
-         "Draw a circle through both points and with the centre in m."),
-    13: ("Teken een hulplijn evenwijdig aan de normaal van vlak B-C door het punt (-30,30).",
-         "draw a line parallel to the normal of plane B-C through the current stress point (-30,30)."),
-    14: ("Teken een hulplijn evenwijdig aan de normaal van vlak E-D door het punt (-70,50).",
-         "draw a line parallel to the normal of plane E-D through the current stress point (-70,50)."),
-    15: ("De snijpunten van de cirkel met de horizontale as noemen we de hoofdspanningen.",
-         "The circle intersects the x-axis in two points. These are the two principal stresses."),
-    16: ("De lijn vanuit het R.C. door de gevonden hoofdspanning is de hoofdrichting behorende bij de "
-         "desbetreffende hoofdspanning.",
-         "The line through the D.C. and a principal stress is the pricipal direction belonging to this "
-         "principal stress."),
-}
+EXPLANATIONS = steptable.explanations()
 # Numbers an explanation must carry.
 EXPLANATION_NUMBERS = {8: ["-70", "50"], 9: ["-30", "30"]}
 
@@ -502,7 +489,7 @@ def walk(program, panels, take=None, after=None, nodes=len(NODES)):
             fail(f"after node {k} the marks are {marks} over nodes {visible} ({program.lang})")
         if k in EXPLANATIONS:
             expected = EXPLANATIONS[k][lang_index]
-            if wait_until(lambda: program.memo_text().strip() == expected) is None:
+            if wait_until(lambda: program.memo_text().strip() == expected.strip()) is None:
                 fail(f"node {k}: explanation {program.memo_text()!r}, expected {expected!r}")
         elif wait_until(lambda: program.memo_text().strip() != "" and (
                 k == 0 or program.memo_text() != memo_before or k in (5, 6))) is None:

@@ -55,6 +55,35 @@ inline constexpr std::array<TStepRow, 31> StepTable = {{
 
 inline constexpr int StepCount = static_cast<int>(StepTable.size());
 
+// The explanations the tests hold word for word: the one a node's step shows, by node index.
+struct TLiteralExplanation {
+    int Node;
+    const char16_t* Dutch;
+    const char16_t* English;
+};
+
+inline constexpr std::array<TLiteralExplanation, 6> LiteralExplanations = {{
+    {11, u"Teken een cirkel met middelpunt m door de beide punten.",
+     u"Draw a circle through both points and with the centre in m."},
+    {13, u"Teken een hulplijn evenwijdig aan de normaal van vlak B-C door het punt (-30,30).",
+     u"draw a line parallel to the normal of plane B-C through the current stress point (-30,30)."},
+    {14, u"Teken een hulplijn evenwijdig aan de normaal van vlak E-D door het punt (-70,50).",
+     u"draw a line parallel to the normal of plane E-D through the current stress point (-70,50)."},
+    {15, u"De snijpunten van de cirkel met de horizontale as noemen we de hoofdspanningen.",
+     u"The circle intersects the x-axis in two points. These are the two principal stresses."},
+    {16,
+     u"De lijn vanuit het R.C. door de gevonden hoofdspanning is de hoofdrichting behorende bij de "
+     u"desbetreffende hoofdspanning.",
+     u"The line through the D.C. and a principal stress is the pricipal direction belonging to this "
+     u"principal "
+     u"stress."},
+    {27,
+     u"Teken een lijn evenwijdig aan de normaal van het vlak door het R.C. van de cirkel. Controleer of de "
+     u"rode "
+     u"x-as goed overgenomen is. ",
+     u"Draw a line through the D.C. parallel to the normal of the current plane. Check the red x-axis ! "},
+}};
+
 // Every node of a tree in pre-order: a node before its children, children in order.
 inline std::vector<QTreeWidgetItem*> PreOrder(QTreeWidget* tree) {
     std::vector<QTreeWidgetItem*> nodes;

@@ -1,5 +1,5 @@
-// Writes the step table of steptable.h as JSON, for the Python drivers of the end-to-end tests, so that
-// the table has one home. Usage: steptable_json OUTPUT.json
+// Writes the step table of steptable.h, with the explanations held word for word, as JSON, for the Python
+// drivers of the end-to-end tests, so that the table has one home. Usage: steptable_json OUTPUT.json
 #include "steptable.h"
 
 #include <QFile>
@@ -20,6 +20,12 @@ int main(int argc, char* argv[]) {
                                 {QStringLiteral("parent"), row.Parent},
                                 {QStringLiteral("dutch"), QString::fromUtf16(row.Dutch)},
                                 {QStringLiteral("english"), QString::fromUtf16(row.English)}});
+    for (const mohr::test::TLiteralExplanation& literal : mohr::test::LiteralExplanations) {
+        QJsonObject row = rows[literal.Node].toObject();
+        row[QStringLiteral("explanation")] =
+            QJsonArray{QString::fromUtf16(literal.Dutch), QString::fromUtf16(literal.English)};
+        rows[literal.Node] = row;
+    }
     QFile file(QString::fromLocal8Bit(argv[1]));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(QJsonDocument(rows).toJson()) < 0 || !file.flush()) {

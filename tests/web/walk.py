@@ -15,7 +15,6 @@ import tempfile
 import time
 import urllib.parse
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "e2e_x11"))
 try:
     from selenium import webdriver
     from selenium.webdriver.chrome.options import Options
@@ -32,12 +31,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import steptable  # noqa: E402
 
 NODES, MARK = steptable.nodes(), "\u00ab"
-with open(os.path.join(os.path.dirname(__file__), "..", "e2e_x11", "walkthrough.py"), encoding="utf-8") as f:
-    source = f.read()
-namespace = {}
-# Only the table of explanations given word for word.
-exec(source[source.index("EXPLANATIONS = {"):source.index("\n}\n", source.index("EXPLANATIONS = {")) + 3], namespace)
-EXPLANATIONS = namespace["EXPLANATIONS"]
+EXPLANATIONS = steptable.explanations()
 
 failures = []
 
@@ -117,7 +111,7 @@ def check_step(page, k, how):
         fail(f"{page.lang} node {k}: the taken rows are {marks}")
     if k in EXPLANATIONS:
         expected = EXPLANATIONS[k][0 if page.lang == "nl" else 1]
-        if wait_until(lambda: page.memo().strip() == expected) is None:
+        if wait_until(lambda: page.memo().strip() == expected.strip()) is None:
             fail(f"{page.lang} node {k}: explanation {page.memo()!r}, expected {expected!r}")
     elif not page.memo().strip():
         fail(f"{page.lang} node {k}: no explanation")
@@ -185,6 +179,12 @@ def walk(d, url, _web):
     page = Page(d, "nl")
     if d.title != "KS1150 : Tensorkring":
         fail(f"the title is {d.title!r}")
+    # The keys the page lists are the program's, in the page's language, each as "keys: what they do".
+    keys = d.execute_script("return MOHRWALK_DATA.keys.nl")
+    shown = d.find_element(By.ID, "Keys").text
+    missing = [f"{k}: {w}" for k, w in keys if f"{k}: {w}" not in shown]
+    if len(keys) < 10 or missing:
+        fail(f"the key list lacks {missing} of the program's {len(keys)} lines")
     # Dutch, by mouse: a jump refused, then every step in order.
     check_refusal(page, 2, "OK", "Geen sprongen maken in de lijst !")
     for k in range(len(NODES)):
@@ -227,7 +227,11 @@ def walk(d, url, _web):
         presses += 1
         check_step(page, k, "key")
         if k + 1 < len(NODES):
-            page.key(Keys.ESCAPE if page.active().get_attribute("id") == "Memo1" else Keys.ARROW_DOWN)
+            # Back from the explanation by either of its keys, as the key list says.
+            if page.active().get_attribute("id") == "Memo1":
+                page.key(Keys.ESCAPE) if k % 4 else page.key(Keys.SHIFT, Keys.TAB)
+            else:
+                page.key(Keys.ARROW_DOWN)
             presses += 1
     print(f"English walk by keys: {presses} key presses", flush=True)
 
