@@ -17,6 +17,7 @@ import time
 sys.path.insert(0, os.path.dirname(__file__))
 from walk import NODES, fail, on_exported_page, wait_until  # noqa: E402  (exits 77 without selenium)
 from reader import emulate_phone, open_page  # noqa: E402
+from selenium.webdriver.common.keys import Keys  # noqa: E402
 
 SIZES = [(320, 568), (360, 640), (375, 667), (414, 896), (568, 320), (844, 390), (768, 1024)]
 TURNED_AT = 15  # the walk at 375 x 667 turns to landscape after this step
@@ -69,6 +70,17 @@ const r = e.getBoundingClientRect();
 const x = r.left + r.width / 2, y = r.top + r.height / 2;
 const hit = document.elementFromPoint(x, y);
 return [x, y, !!hit && e.contains(hit)];
+"""
+
+# The focused element's share that a finger's hit-test reaches (3 x 3 points).
+FOCUSED = """
+const e = document.activeElement, r = e.getBoundingClientRect();
+let hit = 0;
+for (let i = 0; i < 3; ++i) for (let j = 0; j < 3; ++j) {
+  const h = document.elementFromPoint(r.left + (i + .5) * r.width / 3, r.top + (j + .5) * r.height / 3);
+  if (h && e.contains(h)) ++hit;
+}
+return [e.getAttribute('data-index'), hit / 9];
 """
 
 STATE = """
@@ -201,6 +213,33 @@ def check_other_drawing(d, where):
         fail(f"{where}: a tap on the tab {tab} gave {shown} (role, selected, drawing in view)")
 
 
+def walk_keys(d, url, width, height, tally):
+    """The walk by keys (Return and Space on the rows, back from the explanation by Escape): the same
+    rule after each step, and every row the keys move to stays clear of the stage and the explanation."""
+    emulate_phone(d, width, height)
+    page = open_page(d, url)
+    where = f"{width} x {height} nl by keys"
+    d.execute_script("window.phoneDrawings = null")
+    page.row(0).send_keys(Keys.HOME)
+    for k in range(len(NODES)):
+        page.key(Keys.ENTER if k % 2 else Keys.SPACE)
+        result = wait_until(lambda: d.execute_script(MEASURE, "TreeView1", k))
+        if result is None:
+            fail(f"{where}: no step {k}")
+            return
+        tally.add(where, k, result, height > width)
+        page.key(Keys.ESCAPE if page.active().get_attribute("id") == "Memo1" else Keys.ARROW_DOWN)
+        index, share = d.execute_script(FOCUSED)
+        if index != str(min(k + 1, len(NODES) - 1)) or share < 1:
+            fail(f"{where}: after step {k} the focus is on row {index}, {share:.0%} of it in view")
+    # Up the whole tree again: no row the focus passes is hidden.
+    for _ in range(len(NODES) - 1):
+        page.key(Keys.ARROW_UP)
+        index, share = d.execute_script(FOCUSED)
+        if share < 1:
+            fail(f"{where}: going up, the focused row {index} is {share:.0%} in view")
+
+
 def check_touch_commands(d, url):
     """At a small phone: the pages, the about box, restart and the language, each by a tap."""
     emulate_phone(d, 360, 640)
@@ -238,6 +277,8 @@ def check_all(d, url, _web):
     start = time.time()
     for width, height in sizes:
         walk_at(d, url, width, height, tally)
+    walk_keys(d, url, 568, 320, tally)
+    walk_keys(d, url, 320, 568, tally)
     check_touch_commands(d, url)
     print(f"{len(sizes)} sizes, both languages, in {time.time() - start:.0f} s", flush=True)
     for where, (drawing, row, line) in tally.rows.items():

@@ -1,8 +1,8 @@
 """The web edition for every student, in headless Chromium: no accessibility violation found by axe-core
 in any state a student meets (start, mid-walk, the end, the refusal, the about box; both languages; 360
 and 1024 px wide); a phone's layout in Chromium's mobile emulation (no sideways scroll, the panels
-within the width, steps taken by tap, the grid menu by long press and by its button, targets of at least
-24 x 24 px); what a screen reader is given, read from the browser's accessibility tree (levels, taken
+within the width, each shown by a tap on its tab where only one fits, steps taken by tap, the grid menu
+by long press and by its button, targets of at least 24 x 24 px); what a screen reader is given, read from the browser's accessibility tree (levels, taken
 rows, one announcement per step, restart and language switch announced, the refusal's focus); visible
 focus; and the Content-Security-Policy refusing an inline script and eval.
 
@@ -108,18 +108,31 @@ def touch(d, element, hold=0.0):
     d.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": []})
 
 
+def show_drawing(d, panel):
+    """Where only one drawing fits, a tap on the tab of the panel's group shows it."""
+    tab = d.execute_script("return document.querySelector('#DrawingTabs [aria-controls=' +"
+                           " document.getElementById(arguments[0]).closest('section').id + ']')", panel)
+    if tab.is_displayed():
+        touch(d, tab)
+        if wait_until(lambda: d.find_element(By.ID, panel).is_displayed()) is None:
+            fail(f"a tap on the tab {tab.text!r} did not show {panel}")
+
+
 def check_phone(d, url):
     for width, height in ((320, 640), (360, 740), (768, 1024)):
         emulate_phone(d, width, height)
         page = open_page(d, url)
         where = f"phone {width} px"
-        sizes = d.execute_script(
-            "return [document.documentElement.scrollWidth, window.innerWidth,"
-            " ...['PaintBox2', 'PaintBox1'].map((id) => { const r = document.getElementById(id)"
-            "   .getBoundingClientRect(); return [r.left, r.right, r.width, r.height]; })]")
-        if sizes[0] > sizes[1]:
-            fail(f"{where}: the page scrolls sideways ({sizes[0]} px wide in {sizes[1]})")
-        for name, (left, right, w, h) in zip(("element", "diagram"), sizes[2:]):
+        for name, panel in (("element", "PaintBox2"), ("diagram", "PaintBox1")):
+            # Where only one drawing fits, the other is a tap on its tab away.
+            show_drawing(d, panel)
+            sizes = d.execute_script(
+                "const r = document.getElementById(arguments[0]).getBoundingClientRect();"
+                "return [document.documentElement.scrollWidth, window.innerWidth, r.left, r.right, r.width, r.height]",
+                panel)
+            if sizes[0] > sizes[1]:
+                fail(f"{where}: the page scrolls sideways ({sizes[0]} px wide in {sizes[1]})")
+            left, right, w, h = sizes[2:]
             if left < 0 or right > sizes[1] or w < 100 or abs(w - h) > 1:
                 fail(f"{where}: the {name} panel spans {left:.0f} to {right:.0f} px, {w:.0f} x {h:.0f}")
         # The svg scales with its panel, so the drawing stays a vector drawing at any size.
@@ -138,6 +151,7 @@ def check_phone(d, url):
         else:
             touch(d, d.find_element(By.ID, "InformationOK"))
         # The grid menu: by a long press on the diagram, and by its own button in sight.
+        show_drawing(d, "PaintBox1")
         menu = d.find_element(By.ID, "PopupMenu1")
         touch(d, d.find_element(By.ID, "PaintBox1"), hold=0.9)
         if wait_until(menu.is_displayed) is None:

@@ -73,14 +73,6 @@
     return [beside(top) ? Math.max(0, top.bottom) : 0, beside(bottom) ? Math.min(window.innerHeight, edge) : window.innerHeight];
   }
 
-  // A row the keys move to is kept clear of the stage and the explanation.
-  function clear(row) {
-    const [top, bottom] = region();
-    const r = row.getBoundingClientRect();
-    if (r.top < top) window.scrollBy(0, r.top - top);
-    else if (r.bottom > bottom) window.scrollBy(0, r.bottom - bottom);
-  }
-
   // The row taken and the one after it in view; when the next is out of sight the taken row goes to the
   // top of the rows' part of the view, so that the steps to come are in sight too.
   function keepInView() {
@@ -144,11 +136,6 @@
       keepInView();
     }
   });
-  for (const lang of M.LANGS)
-    $(M.TREE_OF[lang]).addEventListener("focusin", (e) => {
-      if (narrow() && e.target.getAttribute("role") === "treeitem") clear(e.target);
-    });
-
   words();
   roles();
   show(startShown);
