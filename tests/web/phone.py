@@ -190,7 +190,12 @@ def walk_at(d, url, width, height, tally):
 
 
 def check_other_drawing(d, where):
-    """Where the tabs are shown, the drawing not shown is one tap away and then wholly in view."""
+    """Where the tabs are shown, the drawing not shown is one tap away and then wholly in view. Every
+    tab's words fit inside it."""
+    for name in d.execute_script("return [...document.querySelectorAll('[role=tab]')].filter((e) =>"
+                                 " e.getClientRects().length && (e.scrollWidth > e.clientWidth + 1 ||"
+                                 " e.scrollHeight > e.clientHeight + 1)).map((e) => e.textContent)"):
+        fail(f"{where}: the tab {name!r} is too small for its words")
     other = d.execute_script(
         "const t = [...document.querySelectorAll('#DrawingTabs [role=tab]')].filter((e) => e.getClientRects().length"
         "  && e.getAttribute('aria-selected') === 'false');"
