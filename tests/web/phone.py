@@ -211,7 +211,8 @@ def check_other_drawing(d, where):
     tap(d, tab)
     shown = d.execute_script(
         "const g = document.getElementById(arguments[0]), p = g.querySelector('.panel');"
-        "const r = p.getBoundingClientRect(), e = document.elementFromPoint(r.left + r.width / 2, r.top + r.height / 2);"
+        "const r = p.getBoundingClientRect();"
+        "const e = document.elementFromPoint(r.left + r.width / 2, r.top + r.height / 2);"
         "return [g.getAttribute('role'), document.getElementById(arguments[1]).getAttribute('aria-selected'),"
         " r.top >= 0 && r.bottom <= innerHeight + 1 && !!e && p.contains(e)]", group, tab)
     if shown != ["tabpanel", "true", True]:

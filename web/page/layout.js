@@ -70,7 +70,8 @@
     const bottom = memo.getBoundingClientRect();
     // The group's caption stands on its top edge.
     const edge = Math.min(bottom.top, memo.querySelector(".caption").getBoundingClientRect().top);
-    return [beside(top) ? Math.max(0, top.bottom) : 0, beside(bottom) ? Math.min(window.innerHeight, edge) : window.innerHeight];
+    return [beside(top) ? Math.max(0, top.bottom) : 0,
+      beside(bottom) ? Math.min(window.innerHeight, edge) : window.innerHeight];
   }
 
   // The row taken and the one after it in view; when the next is out of sight the taken row goes to the
@@ -87,7 +88,8 @@
       const r = row.getBoundingClientRect();
       let by = next.getBoundingClientRect().bottom > bottom || r.top < top ? r.top - top : 0;
       // Never past the end of the steps: the stage would go with them.
-      if (by > 0) by = Math.min(by, Math.max(0, $("TabSheet1").getBoundingClientRect().bottom - window.innerHeight));
+      const end = $("TabSheet1").getBoundingClientRect().bottom - window.innerHeight;
+      if (by > 0) by = Math.min(by, Math.max(0, end));
       if (Math.abs(by) < 1) break;
       window.scrollBy(0, by);
     }
