@@ -2,6 +2,7 @@
 #include "exporter/handout.h"
 #include "exporter/interrupts.h"
 #include "exporter/outputfolder.h"
+#include "web/course.h"
 #include "web/writer.h"
 
 #include "app/main.h"
@@ -304,7 +305,10 @@ QByteArray IndexPage(const std::vector<std::pair<TLanguage, std::vector<TIndexEn
          << "Each picture links to its vector drawing (SVG); the PNG files come at normal and at double "
          << "resolution (@2x).</p>\n"
          << "<p>The walkthrough itself, to take step by step in any browser (also opened from disk): "
-         << "<a href=\"web/index.html\">web/index.html</a>.</p>\n";
+         << "<a href=\"web/index.html\">web/index.html</a>.</p>\n"
+         << "<p>The same walkthrough for a course's learning environment, which keeps each student's place "
+         << "and sees who completed it (a SCORM 1.2 package, as Moodle, Canvas and the like import it): "
+         << "<a href=\"mohrwalk-scorm12.zip\">mohrwalk-scorm12.zip</a>.</p>\n";
     page << "<p>Handouts to print, A4, one page per step (PDF):";
     const char* separator = " ";
     for (const auto& [language, steps] : walks) {
@@ -385,7 +389,9 @@ int RunFigureExport(const QStringList& arguments, QTextStream& out, QTextStream&
                               "Writes both panels after every step of the walkthrough, in Dutch and in\n"
                               "English, into the new or empty folder OUTDIR: each as PNG (at 1x and 2x) and\n"
                               "as a vector drawing (SVG); a printable handout per language (handout-nl.pdf,\n"
-                              "handout-en.pdf: A4, one page per step); and an index page (index.html).\n"
+                              "handout-en.pdf: A4, one page per step); the walkthrough as a web page\n"
+                              "(web/index.html) and as a package for learning environments\n"
+                              "(mohrwalk-scorm12.zip, SCORM 1.2); and an index page (index.html).\n"
                               "\n"
                               "  --help     show this text and exit\n"
                               "  --version  show the version and exit\n"
@@ -478,8 +484,14 @@ int RunFigureExport(const QStringList& arguments, QTextStream& out, QTextStream&
         const QString path = folder.filePath(QStringLiteral("index.html"));
         written(path, WriteFile(path, IndexPage(walks, elementSize, diagramSize)));
     }
+    TWebEdition edition;
     if (failure.isEmpty() && InterruptSignal() == 0)
-        failure = WriteWebEdition(folder.filePath(QStringLiteral("web")), files);
+        failure = WriteWebEdition(folder.filePath(QStringLiteral("web")), files, &edition);
+    // The same page again, packed for learning environments.
+    if (failure.isEmpty() && InterruptSignal() == 0) {
+        const QString path = folder.filePath(QStringLiteral("mohrwalk-scorm12.zip"));
+        written(path, WriteCoursePackage(edition, path));
+    }
     if (failure.isEmpty()) {
         // Once the figures are moved into place, they are the result: a late signal waits until then.
         const TInterruptsHeld held;

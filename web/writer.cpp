@@ -34,7 +34,7 @@ QByteArray HtmlText(const QString& text) {
 
 } // namespace
 
-QString WriteWebEdition(const QString& folder, int& files) {
+QString WriteWebEdition(const QString& folder, int& files, TWebEdition* written) {
     QJsonObject data;
     QJsonObject figures;
     if (const QString problem = CollectWebData(data, figures); !problem.isEmpty())
@@ -61,7 +61,7 @@ QString WriteWebEdition(const QString& folder, int& files) {
     for (const QString& name : QDir(QStringLiteral(":/web")).entryList(QDir::Files, QDir::Name))
         if (name != QLatin1String("index.html"))
             contents.emplace_back(name, Resource(QStringLiteral(":/web/") + name));
-    const std::pair<const char*, QByteArray> written[] = {
+    const std::pair<const char*, QByteArray> made[] = {
         {"data.js", WebDataScript("MOHRWALK_DATA", data)},
         {"figures.js", WebDataScript("MOHRWALK_FIGURES", figures)},
         {"descriptions.js", WebDataScript("MOHRWALK_DESCRIPTIONS", descriptions)},
@@ -71,7 +71,7 @@ QString WriteWebEdition(const QString& folder, int& files) {
         {"icon.png", Resource(QStringLiteral(":/pictures/icon@2x.png"))},
         {"logo.jpg", Resource(QStringLiteral(":/logo.jpg"))},
     };
-    for (const auto& [name, bytes] : written)
+    for (const auto& [name, bytes] : made)
         contents.emplace_back(QLatin1String(name), bytes);
     for (const auto& [name, bytes] : contents) {
         const QString path = QDir(folder).filePath(name);
@@ -81,6 +81,8 @@ QString WriteWebEdition(const QString& folder, int& files) {
             return QStringLiteral("Could not write %1: %2.").arg(QDir::toNativeSeparators(path), problem);
         ++files;
     }
+    if (written)
+        *written = {std::move(contents), data.value(QStringLiteral("texts")).toObject()};
     return {};
 }
 
