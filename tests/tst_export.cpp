@@ -1,13 +1,15 @@
 // The figures for lecturers (mohrwalk-figures): the PNG files are the program's own panels, the SVG
 // files are vector drawings that lie on those pixels, the handouts hold every step's explanation and
 // figures as text and shapes, options never become folders, the output folder is never left half
-// written, and the packaged 32 px icon is the program's window icon.
+// written, the course package holds the web edition as its manifest says and is the same zip every
+// time, and the packaged 32 px icon is the program's window icon.
 #include "appwindow.h"
 #include "exporter/figureexport.h"
 #include "pictures.h"
 #include "steptable.h"
 #include "testsupport.h"
 #include "walkthrough/progression.h"
+#include "web/course.h"
 #include "web/recorder.h"
 
 #include <QAbstractButton>
@@ -31,7 +33,10 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include <zip.h>
+
 #include <csignal>
+#include <ctime>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -230,6 +235,111 @@ QByteArray ReadAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// One entry of a zip as libzip reads it back.
+struct TZipEntry {
+    QString Name;
+    QByteArray Bytes;
+    std::time_t Time = 0; // its MS-DOS date and time taken as UTC
+    zip_uint8_t System = 0;
+    zip_uint32_t Attributes = 0;
+};
+
+// Every entry of the zip at `path`, in its order; empty when the zip cannot be read or is inconsistent.
+QList<TZipEntry> ZipEntries(const QString& path) {
+    // libzip reads an entry's date as local time.
+    qputenv("TZ", "UTC");
+    tzset();
+    int error = 0;
+    zip_t* zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    if (!zip)
+        return {};
+    QList<TZipEntry> entries;
+    for (zip_int64_t i = 0; i < zip_get_num_entries(zip, 0); ++i) {
+        const auto index = zip_uint64_t(i);
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        TZipEntry entry;
+        zip_file_t* file =
+            zip_stat_index(zip, index, 0, &stat) == 0 ? zip_fopen_index(zip, index, 0) : nullptr;
+        if (file) {
+            entry.Name = QString::fromUtf8(stat.name);
+            entry.Time = stat.mtime;
+            entry.Bytes.resize(qsizetype(stat.size));
+            const bool read = zip_fread(file, entry.Bytes.data(), stat.size) == zip_int64_t(stat.size);
+            zip_fclose(file);
+            if (read &&
+                zip_file_get_external_attributes(zip, index, 0, &entry.System, &entry.Attributes) == 0) {
+                entries << entry;
+                continue;
+            }
+        }
+        entries.clear();
+        break;
+    }
+    zip_discard(zip);
+    return entries;
+}
+
+// What a package's manifest says: its organizations, items, resources and files.
+struct TManifest {
+    QString Error;
+    QString Root;
+    QString DefaultOrganization;
+    QStringList Organizations;
+    QStringList Items;          // "identifier -> identifierref"
+    QStringList Resources;      // "identifier scormtype href"
+    QStringList Files;          // each file's href, in order
+    QMap<QString, QString> Lom; // language -> title
+    QStringList Titles;         // the organization's and the items' titles
+};
+
+TManifest ReadManifest(const QByteArray& bytes) {
+    const QString cp = QStringLiteral("http://www.imsproject.org/xsd/imscp_rootv1p1p2");
+    const QString md = QStringLiteral("http://www.imsglobal.org/xsd/imsmd_rootv1p2p1");
+    TManifest manifest;
+    QXmlStreamReader xml(bytes);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const QString name = xml.name().toString();
+        const QString ns = xml.namespaceUri().toString();
+        const QXmlStreamAttributes a = xml.attributes();
+        if (manifest.Root.isEmpty())
+            manifest.Root = ns + u' ' + name;
+        if (ns == cp && name == u"organizations")
+            manifest.DefaultOrganization = a.value("default").toString();
+        else if (ns == cp && name == u"organization")
+            manifest.Organizations << a.value("identifier").toString();
+        else if (ns == cp && name == u"item")
+            manifest.Items << a.value("identifier").toString() + " -> " + a.value("identifierref").toString();
+        else if (ns == cp && name == u"resource")
+            manifest.Resources
+                << QStringList{a.value("identifier").toString(),
+                               a.value("http://www.adlnet.org/xsd/adlcp_rootv1p2", "scormtype").toString(),
+                               a.value("href").toString()}
+                       .join(u' ');
+        else if (ns == cp && name == u"file")
+            manifest.Files << a.value("href").toString();
+        else if (ns == cp && name == u"title")
+            manifest.Titles << xml.readElementText();
+        else if (ns == md && name == u"langstring") {
+            const QString lang = a.value("http://www.w3.org/XML/1998/namespace", "lang").toString();
+            manifest.Lom[lang] = xml.readElementText();
+        }
+    }
+    if (xml.hasError())
+        manifest.Error = xml.errorString();
+    return manifest;
+}
+
+// The page's data as data.js gives it.
+QJsonObject PageData(const QString& web) {
+    QByteArray script = ReadAll(QDir(web).filePath("data.js"));
+    script = script.mid(script.indexOf('{'));
+    script.truncate(script.lastIndexOf('}') + 1);
+    return QJsonDocument::fromJson(script).object();
+}
+
 } // namespace
 
 class TestExport : public QObject {
@@ -256,6 +366,9 @@ private slots:
     void refusesWhatWouldGoWrongBeforeTheWork();
     void packagedIconIsTheProgramIcon();
     void webPageRefersOnlyToItsOwnFiles();
+    void coursePackageHoldsTheWebEditionAsItsManifestSays();
+    void coursePackageIsTheSameZipEveryTime();
+    void coursePackageFailuresAreReported();
     void webDataComesFromTheProgram();
     void webDataTextsAreThoseOfTheRunningWindow();
 
@@ -460,8 +573,8 @@ void TestExport::indexShowsEveryStepInOrder() {
     for (const char* code : {"nl", "en"})
         files += EntriesOf(QDir(figures_).filePath(QLatin1String(code))).size();
     QCOMPARE(files, 31 * 2 * 3 * 2);
-    QCOMPARE(EntriesOf(figures_),
-             (QStringList{"en", "handout-en.pdf", "handout-nl.pdf", "index.html", "nl", "web"}));
+    QCOMPARE(EntriesOf(figures_), (QStringList{"en", "handout-en.pdf", "handout-nl.pdf", "index.html",
+                                               "mohrwalk-scorm12.zip", "nl", "web"}));
 
     const QString index = QString::fromUtf8(ReadAll(QDir(figures_).filePath("index.html")));
     QVERIFY(!index.contains(StepMark));
@@ -469,7 +582,8 @@ void TestExport::indexShowsEveryStepInOrder() {
     QCOMPARE(index.count(QStringLiteral("<tr><td>1</td>")), 2);
     QCOMPARE(index.count(QStringLiteral("<tr><td>31</td>")), 2);
     QVERIFY(!index.contains(QStringLiteral("<tr><td>0</td>")));
-    for (const char* link : {"href=\"handout-nl.pdf\"", "href=\"handout-en.pdf\"", "href=\"web/index.html\""})
+    for (const char* link : {"href=\"handout-nl.pdf\"", "href=\"handout-en.pdf\"", "href=\"web/index.html\"",
+                             "href=\"mohrwalk-scorm12.zip\""})
         QVERIFY2(index.contains(QLatin1String(link)), link);
     QVERIFY(
         ReadAll(QDir(figures_).filePath("en/step-30-diagram.svg")).contains("after step 31: draw stresses"));
@@ -518,6 +632,7 @@ void TestExport::optionsAreAnsweredOrRefusedAndWriteNothing() {
         QCOMPARE(run.Err, QString());
         QVERIFY(run.Out.startsWith("Usage: mohrwalk-figures OUTDIR\n"));
         QVERIFY(run.Out.contains("handout-nl.pdf"));
+        QVERIFY(run.Out.contains("mohrwalk-scorm12.zip"));
     }
     // Every other argument that begins with "-" is refused with the usage, before any folder; Qt's
     // own options as well, which would otherwise leave their last word to be taken for the folder.
@@ -753,6 +868,120 @@ void TestExport::webPageRefersOnlyToItsOwnFiles() {
     QVERIFY(ReadAll(QDir(web).filePath("data.js")).startsWith("window.MOHRWALK_DATA = {"));
     QVERIFY(QString::fromUtf8(ReadAll(QDir(web).filePath("data.js")))
                 .contains(walks_[0].Explanations[0].left(40)));
+}
+
+void TestExport::coursePackageHoldsTheWebEditionAsItsManifestSays() {
+    const QString web = QDir(figures_).filePath("web");
+    const QList<TZipEntry> entries = ZipEntries(QDir(figures_).filePath("mohrwalk-scorm12.zip"));
+    QVERIFY(!entries.isEmpty());
+    QCOMPARE(entries.first().Name, QStringLiteral("imsmanifest.xml"));
+    // The web edition's files exactly, each as written in web/, beside the manifest; flat, so that no
+    // name can lead outside the package. Dated as the build asked, readable by all, in name order.
+    const QMap<QString, QByteArray> written = FilesBelow(web);
+    QStringList names;
+    for (const TZipEntry& entry : entries) {
+        QVERIFY2(entry.Time == 1700000000, qPrintable(entry.Name));
+        QCOMPARE(entry.System, zip_uint8_t(ZIP_OPSYS_UNIX));
+        QCOMPARE(entry.Attributes, zip_uint32_t(0100644u << 16));
+        if (entry.Name == u"imsmanifest.xml")
+            continue;
+        QVERIFY2(QRegularExpression("^[A-Za-z0-9][A-Za-z0-9._-]*$").match(entry.Name).hasMatch(),
+                 qPrintable(entry.Name));
+        QVERIFY2(written.value(entry.Name) == entry.Bytes, qPrintable(entry.Name));
+        names << entry.Name;
+    }
+    QCOMPARE(names, written.keys());
+
+    // One organization, the default, with one item whose resource is a SCO launched at the page, which
+    // lists every file of the package and nothing else.
+    const QByteArray bytes = entries.first().Bytes;
+    const TManifest manifest = ReadManifest(bytes);
+    QCOMPARE(manifest.Error, QString());
+    QCOMPARE(manifest.Root, QStringLiteral("http://www.imsproject.org/xsd/imscp_rootv1p1p2 manifest"));
+    QCOMPARE(manifest.Organizations, QStringList{manifest.DefaultOrganization});
+    QCOMPARE(manifest.Items.size(), 1);
+    const QString resource = manifest.Items.first().section(QStringLiteral(" -> "), 1);
+    QCOMPARE(manifest.Resources, QStringList{resource + QStringLiteral(" sco index.html")});
+    QCOMPARE(manifest.Files, names);
+    // The titles are the window's in each language, as the page's data holds them.
+    const QJsonObject texts = PageData(web)[u"texts"].toObject();
+    const QString dutch = texts[u"nl"][u"MainForm"].toString();
+    const QString english = texts[u"en"][u"MainForm"].toString();
+    QCOMPARE(english, QStringLiteral("KS2170 : Mohr\u2019s circle"));
+    QCOMPARE(manifest.Lom, (QMap<QString, QString>{{"nl", dutch}, {"en", english}}));
+    QCOMPARE(manifest.Titles.size(), 2);
+    for (const QString& title : manifest.Titles)
+        QVERIFY2(title.contains(dutch) && title.contains(english), qPrintable(title));
+
+    // Well-formed to an XML tool of its own, too.
+    const QString xmllint = QStandardPaths::findExecutable(QStringLiteral("xmllint"));
+    if (xmllint.isEmpty())
+        QSKIP("xmllint (libxml2-utils) is not installed");
+    QTemporaryDir place;
+    QVERIFY(place.isValid());
+    QFile file(place.filePath("imsmanifest.xml"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+    QProcess lint;
+    lint.start(xmllint, {QStringLiteral("--noout"), file.fileName()});
+    const TRun run = Finish(lint);
+    QCOMPARE(run.Err, QString());
+    QCOMPARE(run.ExitCode, 0);
+}
+
+void TestExport::coursePackageIsTheSameZipEveryTime() {
+    // With SOURCE_DATE_EPOCH, sameProgramWritesTheSameBytes compares it with the rest. Without it, the
+    // date is a fixed one, not the clock's, in any time zone: two exports some seconds apart give the
+    // same bytes.
+    QTemporaryDir place;
+    QVERIFY(place.isValid());
+    QByteArray zips[2];
+    for (const int run : {0, 1}) {
+        QProcessEnvironment environment = ExportEnvironment();
+        environment.remove(QStringLiteral("SOURCE_DATE_EPOCH"));
+        environment.insert(QStringLiteral("TZ"), run ? QStringLiteral("Asia/Tokyo") : QStringLiteral("UTC"));
+        const QString folder = place.filePath(QString::number(run));
+        const TRun exported = RunFiguresProgram({folder}, QString(), environment);
+        QCOMPARE(exported.Err, QString());
+        QCOMPARE(exported.ExitCode, 0);
+        zips[run] = ReadAll(QDir(folder).filePath("mohrwalk-scorm12.zip"));
+        const QList<TZipEntry> entries = ZipEntries(QDir(folder).filePath("mohrwalk-scorm12.zip"));
+        QVERIFY(entries.size() > 10);
+        for (const TZipEntry& entry : entries)
+            QVERIFY2(entry.Time == 315532800, qPrintable(entry.Name)); // 1980-01-01 00:00 UTC
+    }
+    QVERIFY(!zips[0].isEmpty());
+    QVERIFY(zips[0] == zips[1]);
+    // The date follows SOURCE_DATE_EPOCH, also one before the zip format's first day.
+    TWebEdition edition{{{QStringLiteral("index.html"), "<!DOCTYPE html>"}}, {}};
+    for (const auto& [epoch, expected] : {std::pair{"1700000001", 1700000000}, std::pair{"12", 315532800}}) {
+        qputenv("SOURCE_DATE_EPOCH", epoch);
+        const QString path = place.filePath(QStringLiteral("dated.zip"));
+        QCOMPARE(WriteCoursePackage(edition, path), QString());
+        const QList<TZipEntry> entries = ZipEntries(path);
+        QCOMPARE(entries.size(), 2);
+        for (const TZipEntry& entry : entries)
+            QCOMPARE(entry.Time, std::time_t(expected));
+    }
+    qunsetenv("SOURCE_DATE_EPOCH");
+}
+
+void TestExport::coursePackageFailuresAreReported() {
+    // A package that cannot be written says why and leaves nothing; one without its page is refused.
+    QTemporaryDir place;
+    QVERIFY(place.isValid());
+    const TWebEdition edition{{{QStringLiteral("index.html"), "<!DOCTYPE html>"}}, {}};
+    for (const QString& path :
+         {place.filePath("missing/mohrwalk-scorm12.zip"), QStringLiteral("/proc/mohrwalk-scorm12.zip")}) {
+        const QString reason = WriteCoursePackage(edition, path);
+        QVERIFY2(!reason.isEmpty(), qPrintable(path));
+        QVERIFY(!QFileInfo::exists(path));
+    }
+    QCOMPARE(EntriesOf(place.path()), QStringList());
+    const QString path = place.filePath("empty.zip");
+    QVERIFY(WriteCoursePackage(TWebEdition{{{QStringLiteral("page.html"), "x"}}, {}}, path)
+                .contains("index.html"));
+    QVERIFY(!QFileInfo::exists(path));
 }
 
 void TestExport::packagedIconIsTheProgramIcon() {
