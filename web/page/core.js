@@ -1,7 +1,7 @@
 // The page's shared ground: the program's data, the walkthrough's state as the desktop program holds it,
 // and the few helpers the other scripts use. Every text, tree row, step program and drawing comes from
 // data.js and figures.js, which the figures program writes from the desktop program itself; the scripts
-// only follow them. They load in order: core, drawings, walk, popups, page.
+// only follow them. They load in order: core, drawings, walk, popups, page, layout, course.
 (function () {
   "use strict";
   const D = window.MOHRWALK_DATA;

@@ -153,6 +153,8 @@
     }
     M.emit("step", lang, index);
   });
+  // A step as a click takes it, for a walk taken up again.
+  M.takeStep = takeStep;
 
   // --- commands -----------------------------------------------------------------------------------------
   function restart() {
@@ -212,7 +214,8 @@
     } catch (e) { /* no sound to be had: the page change stands on its own */ }
   }
 
-  M.showPage = M.whenFigures(function (page, focusTab) {
+  // Quiet: the page comes back as it was left, which is no change a beep should mark.
+  M.showPage = M.whenFigures(function (page, focusTab, quiet) {
     if (page === state.page) return;
     state.page = page;
     $("TabSheet1").hidden = page !== 1;
@@ -223,7 +226,7 @@
     }
     // Hidden with their page, the drawings are painted anew when it comes back.
     if (page === 2) for (const id of M.PANELS) state.panels[id].pending = true;
-    beep();
+    if (!quiet) beep();
     M.afterAction();
     if (focusTab) $(page === 1 ? "TabSheet1-tab" : "TabSheet2-tab").focus();
     M.emit("page");
