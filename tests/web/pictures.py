@@ -25,19 +25,9 @@ import walk  # noqa: E402  (the browser, the exported page and the step table)
 
 STEPS = len(walk.NODES)
 
-# Takes one action on the page and returns each showing panel's drawing and place. A refusal is
-# closed at once, as the desktop test platform answers it.
-ACT = """
-const [verb, arg] = arguments[0].split(' ');
+# Each showing panel's drawing and place in the page's window.
+PANELS = """
 const $ = (id) => document.getElementById(id);
-if (verb === 'step') {
-  const tree = $('TreeView1').hidden ? 'TreeViewUK' : 'TreeView1';
-  $(tree).querySelector("[data-index='" + arg + "']").click();
-  if (!$('Information').hidden) $('InformationOK').click();
-} else if (verb === 'restart') $('SpeedButton2').click();
-else if (verb === 'language') $('SpeedButton4').click();
-else if (verb === 'grid') $(arg === 'on' ? 'ON1' : 'OFF1').click();
-else if (verb === 'page') $('TabSheet' + arg + '-tab').click();
 const out = [];
 if ($('TabSheet1').hidden) return out;
 for (const id of ['PaintBox1', 'PaintBox2']) {
@@ -49,6 +39,69 @@ for (const id of ['PaintBox1', 'PaintBox2']) {
 }
 return out;
 """
+
+# Takes one action on the page and returns what PANELS does. A refusal is closed at once, as the desktop
+# test platform answers it.
+ACT = """
+const [verb, arg] = arguments[0].split(' ');
+const $ = (id) => document.getElementById(id);
+if (verb === 'step') {
+  const tree = $('TreeView1').hidden ? 'TreeViewUK' : 'TreeView1';
+  $(tree).querySelector("[data-index='" + arg + "']").click();
+  if (!$('Information').hidden) $('InformationOK').click();
+} else if (verb === 'restart') $('SpeedButton2').click();
+else if (verb === 'language') $('SpeedButton4').click();
+else if (verb === 'grid') $(arg === 'on' ? 'ON1' : 'OFF1').click();
+else if (verb === 'page') $('TabSheet' + arg + '-tab').click();
+return (function () {""" + PANELS + """})();
+"""
+
+
+def desktop_panels(oracle, folder, actions):
+    """Takes the actions on the offscreen main window (web_oracle walk): for each action and panel on
+    the stresses page, the key of its pictures in folder; None when the desktop side failed."""
+    desktop = subprocess.run([oracle, "walk", folder], input="\n".join(actions) + "\n", text=True,
+                             capture_output=True)
+    if desktop.returncode != 0:
+        walk.fail(f"the desktop side failed: {desktop.stderr}")
+        return None
+    shown = {}
+    with open(os.path.join(folder, "manifest"), encoding="utf-8") as f:
+        for line in f:
+            index, panel, key = line.split()
+            shown[(int(index), panel)] = key
+    return shown
+
+
+def capture(d, folder, panels, captured, offset=(0, 0)):
+    """Each panel of a PANELS answer as its digest, captured at four times its size the first time the
+    drawing is seen (captured: digest -> picture file); offset places the page's window in the tab."""
+    digests = []
+    for panel, markup, x, y, w, h in panels:
+        digest = hashlib.sha1(markup.encode()).hexdigest()[:16]
+        if digest not in captured:
+            shot = d.execute_cdp_cmd("Page.captureScreenshot", {
+                "format": "png", "captureBeyondViewport": False,
+                "clip": {"x": x + offset[0], "y": y + offset[1], "width": w, "height": h, "scale": 4}})
+            path = os.path.join(folder, f"page-{digest}.png")
+            with open(path, "wb") as out:
+                out.write(base64.b64decode(shot["data"]))
+            captured[digest] = path
+        digests.append((panel, digest))
+    return digests
+
+
+def compare(oracle, folder, captured, pairs):
+    """Has web_oracle compare each (page digest, desktop key) pair; prints what it says and returns how
+    many pictures differ."""
+    with open(os.path.join(folder, "list"), "w", encoding="utf-8") as out:
+        for digest, key in sorted(pairs):
+            out.write(f"{captured[digest]} {os.path.join(folder, key + '-raster.png')} "
+                      f"{os.path.join(folder, key + '-twin.png')}\n")
+    compared = subprocess.run([oracle, "compare", os.path.join(folder, "list")], text=True,
+                              capture_output=True)
+    print(compared.stdout, end="")
+    return compared.returncode
 
 
 def fixed_sequences():
@@ -110,16 +163,9 @@ def run(figures, oracle):
     folder = keep or tempfile.mkdtemp()
     os.makedirs(folder, exist_ok=True)
     try:
-        desktop = subprocess.run([oracle, "walk", folder], input="\n".join(actions) + "\n", text=True,
-                                 capture_output=True)
-        if desktop.returncode != 0:
-            walk.fail(f"the desktop side failed: {desktop.stderr}")
+        shown = desktop_panels(oracle, folder, actions)
+        if shown is None:
             return
-        shown = {}
-        with open(os.path.join(folder, "manifest"), encoding="utf-8") as f:
-            for line in f:
-                index, panel, key = line.split()
-                shown[(int(index), panel)] = key
 
         def check(d, url, _web):
             d.get(url)
@@ -133,29 +179,14 @@ def run(figures, oracle):
                     walk.fail(f"action {index} ({action}, {names[index]}): the page and the desktop do not "
                               "show the same page")
                     return
-                for panel, markup, x, y, w, h in panels:
-                    digest = hashlib.sha1(markup.encode()).hexdigest()[:16]
-                    if digest not in captured:
-                        shot = d.execute_cdp_cmd("Page.captureScreenshot", {
-                            "format": "png", "captureBeyondViewport": False,
-                            "clip": {"x": x, "y": y, "width": w, "height": h, "scale": 4}})
-                        path = os.path.join(folder, f"page-{digest}.png")
-                        with open(path, "wb") as out:
-                            out.write(base64.b64decode(shot["data"]))
-                        captured[digest] = (path, index, action)
+                for panel, digest in capture(d, folder, panels, captured):
                     key = shown[(index, panel)]
                     if (digest, key) not in pairs:
                         pairs.add((digest, key))
                         print(f"{index:4} {names[index]}: {action} -> {panel} page-{digest} {key}")
-            with open(os.path.join(folder, "list"), "w", encoding="utf-8") as out:
-                for digest, key in sorted(pairs):
-                    out.write(f"{captured[digest][0]} {os.path.join(folder, key + '-raster.png')} "
-                              f"{os.path.join(folder, key + '-twin.png')}\n")
-            compared = subprocess.run([oracle, "compare", os.path.join(folder, "list")], text=True,
-                                      capture_output=True)
-            print(compared.stdout, end="")
-            if compared.returncode != 0:
-                walk.fail(f"{compared.returncode} of {len(pairs)} pictures differ (seed {seed}); "
+            differ = compare(oracle, folder, captured, pairs)
+            if differ != 0:
+                walk.fail(f"{differ} of {len(pairs)} pictures differ (seed {seed}); "
                           "the lines above name the actions that led to them")
             else:
                 print(f"{len(pairs)} different pictures after {len(actions)} actions agree", flush=True)
