@@ -56,7 +56,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 depends=$(field Depends)
 echo "depends: $depends"
 # The libraries the two programs load, found by dpkg-shlibdeps, and the fonts the panels draw with.
-for dependency in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libjpeg62-turbo fonts-liberation2; do
+for dependency in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libjpeg62-turbo libzip4 fonts-liberation2; do
     tr ',|' '\n\n' <<<"$depends" | awk '{print $1}' | grep -qxF "$dependency" || fail "Depends lacks $dependency"
 done
 
@@ -75,12 +75,16 @@ expected=(
     ./usr/share/man/man1/mohrwalk-figures.1.gz
     ./usr/share/lintian/overrides/mohrwalk
 )
-# The web edition: every file the figures program wrote into web/ while packaging, and nothing else.
+# The web edition: every file the figures program wrote into web/ while packaging, and nothing else; and
+# its course package.
 web=$build/web-edition/figures/web
 if [[ -d $web ]]; then
     while IFS= read -r file; do
         expected+=("./usr/share/mohrwalk/web/${file#./}")
     done < <(cd "$web" && find . -type f)
+fi
+if [[ -f $build/web-edition/figures/mohrwalk-scorm12.zip ]]; then
+    expected+=(./usr/share/mohrwalk/mohrwalk-scorm12.zip)
 fi
 dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sort >"$scratch/files"
 printf '%s\n' "${expected[@]}" | sort >"$scratch/expected"
