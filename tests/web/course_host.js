@@ -36,7 +36,7 @@
       return Object.assign(Object.fromEntries(NAMES.map((name) => [name, (...a) => real[name](...a)])), {
         LMSSetValue: () => "false", LMSCommit: () => "false", LMSGetLastError: () => "405" });
     if (kind === "late") {
-      // Sound at first, then every call throws.
+      // Sound at first; from the seventh value on, every value set throws.
       let sets = 0;
       const api = Object.fromEntries(NAMES.map((name) => [name, (...a) => real[name](...a)]));
       api.LMSSetValue = (...a) => {
