@@ -34,6 +34,9 @@
 
     $: (id) => document.getElementById(id),
 
+    // Whether an element is in the page and drawn: one hidden, or in a hidden part, has no boxes.
+    shown: (e) => !!e && e.isConnected && e.getClientRects().length > 0,
+
     text(id, value) {
       const e = M.$(id);
       if (e) e.textContent = value;

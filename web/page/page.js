@@ -68,8 +68,15 @@
 
   // --- keys of the whole page -----------------------------------------------------------------------------
   function combo(e) {
-    return (e.altKey ? "Alt+" : "") + (e.ctrlKey ? "Ctrl+" : "") + (e.shiftKey ? "Shift+" : "") +
-      (e.key.length === 1 ? e.key.toUpperCase() : e.key);
+    return (e.altKey ? "Alt+" : "") + (e.ctrlKey ? "Ctrl+" : "") + (e.shiftKey ? "Shift+" : "") + keyName(e);
+  }
+  // A letter as printed on its key: on a Mac, Option makes the key type another character, and on a
+  // keyboard without Latin letters the key's place names it.
+  function keyName(e) {
+    if (e.key.length !== 1) return e.key;
+    const letter = e.key.toUpperCase();
+    const place = /^Key([A-Z])$/.exec(e.code || "");
+    return /^[A-Z]$/.test(letter) || !place ? letter : place[1];
   }
   const otherPage = () => M.showPage(state.page === 1 ? 2 : 1, true);
   const commands = {

@@ -20,7 +20,8 @@
     $(id).hidden = true;
     $("MainForm").inert = false;
     $("Keys").inert = false;
-    if (back) back.focus();
+    if (M.shown(back)) back.focus();
+    else M.focusHome();
   };
   M.openInformation = function (message, back) {
     M.text("InformationText", message);
@@ -73,7 +74,8 @@
     const menu = $("PopupMenu1");
     if (menu.hidden) return;
     menu.hidden = true;
-    if (menuBack) menuBack.focus();
+    if (M.shown(menuBack)) menuBack.focus();
+    else M.focusHome();
     menuBack = null;
   };
   M.openMenuAtDiagram = function () {

@@ -48,6 +48,8 @@
     const tree = $(TREE_OF[lang]);
     const list = rows(lang);
     if (state.current[lang] < 0) state.current[lang] = 0;
+    // The tree's one tab stop is its current row, so that row is always one that shows.
+    while (!isShown(lang, state.current[lang])) state.current[lang] = parentOf(lang, state.current[lang]);
     for (const li of tree.children) {
       const index = Number(li.dataset.index);
       const taken = !!state.taken[lang][index];
@@ -113,9 +115,29 @@
     M.rowElement(lang, state.current[lang]).focus();
   };
 
+  // Where the focus goes when what held it is gone: the current row, or the tab of the page shown.
+  M.focusHome = function () {
+    if (state.page === 1) M.rowElement(state.lang, state.current[state.lang]).focus();
+    else $("TabSheet2-tab").focus();
+  };
+
   // --- the order rule and the step programs --------------------------------------------------------------
   const memoLines = [];
-  function showMemo() { $("Memo1").textContent = memoLines.join("\n"); }
+  // The box is a region described by its own text, as the desktop describes its box. A reader that says
+  // only the line at the start of a focused region (Orca) reads the description, whole; one that reads
+  // the focused content (NVDA, JAWS) finds the description equal to it and says it once. Exactly equal:
+  // no blank at a line's end, which the description would lose. A new box each time: a browser may tell
+  // of the changed description after the focus has come (Firefox), and a reader then reads it again.
+  const memoText = () => memoLines.map((line) => line.trim()).join("\n");
+  function showMemo() {
+    const old = $("Memo1");
+    const box = old.cloneNode(false);
+    const text = document.createElement("div");
+    text.id = "Memo1Text";
+    text.textContent = memoText();
+    box.append(text);
+    old.replaceWith(box);
+  }
 
   const takeStep = M.whenFigures(function (lang, index) {
     // Opened on every click, also a refused one.
@@ -147,9 +169,11 @@
       const memo = $("Memo1");
       memo.focus();
       memo.scrollTop = 0;
+      // The caret at the explanation's start, where a reader's reading mode goes on from.
+      if ($("Memo1Text").firstChild) window.getSelection().collapse($("Memo1Text").firstChild, 0);
     } else {
       M.rowElement(lang, index).focus();
-      M.announce(memoLines.join("\n"));
+      M.announce(memoText());
     }
     M.emit("step", lang, index);
   });
@@ -158,7 +182,7 @@
 
   // --- commands -----------------------------------------------------------------------------------------
   function restart() {
-    for (const lang of M.LANGS) { state.taken[lang] = []; state.expanded[lang] = []; }
+    for (const lang of M.LANGS) { state.taken[lang] = []; state.expanded[lang] = []; state.current[lang] = 0; }
     M.resetFlags();
     memoLines.length = 0;
     showMemo();
@@ -170,6 +194,7 @@
   M.restartCommand = M.whenFigures(function () {
     restart();
     M.afterAction();
+    if (state.page === 1) M.focusHome();
     M.announce(D.announcements[state.lang].restart);
     M.emit("restart");
   });
@@ -183,9 +208,7 @@
     $(TREE_OF[state.lang]).hidden = false;
     M.showTexts();
     M.afterAction();
-    state.current[state.lang] = 0;
-    M.showTree(state.lang);
-    if (state.page === 1) M.rowElement(state.lang, 0).focus();
+    if (state.page === 1) M.focusHome();
     M.announce(D.announcements[state.lang].switch);
     M.emit("language");
   });
@@ -228,7 +251,8 @@
     if (page === 2) for (const id of M.PANELS) state.panels[id].pending = true;
     if (!quiet) beep();
     M.afterAction();
-    if (focusTab) $(page === 1 ? "TabSheet1-tab" : "TabSheet2-tab").focus();
+    // A browser that does not focus a clicked tab leaves the focus on what the other page hid.
+    if (focusTab || !M.shown(document.activeElement)) $(page === 1 ? "TabSheet1-tab" : "TabSheet2-tab").focus();
     M.emit("page");
   });
 })();
