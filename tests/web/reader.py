@@ -226,7 +226,7 @@ def check_reader(d, url):
         fail("reader: the page's language at the start is not nl")
     listen(d)
     # Steps whose explanation keeps the focus on the row are announced, once each; the others move the
-    # focus into the explanation, which a reader then reads.
+    # focus into the explanation, a region described by its whole text, which a reader then reads.
     steps = d.execute_script("return MOHRWALK_DATA.steps.nl.map((p) => p.some((a) => a[0] === 'top'))")
     for k in range(len(NODES)):
         page.row(k).click()
@@ -237,6 +237,10 @@ def check_reader(d, url):
                 fail(f"reader: after step {k} the focus is not in the explanation")
             if words:
                 fail(f"reader: step {k} moved the focus and was also announced: {words!r}")
+            focused = [n for n in ax_nodes(d) if prop(n, "focused") and n["role"]["value"] != "RootWebArea"]
+            given = [(n["role"]["value"], n["name"]["value"], n.get("description", {}).get("value")) for n in focused]
+            if given != [("region", "Uitleg", memo)]:
+                fail(f"reader: after step {k} the focus is on {given}, not the region Uitleg described by {memo!r}")
         elif words != [memo]:
             fail(f"reader: step {k} was announced as {words!r}, not once as the explanation")
         if k == 13:
@@ -265,13 +269,17 @@ def check_reader(d, url):
     row = page.active().get_attribute("data-index")
     page.key(Keys.ENTER)
     nodes = ax_nodes(d)
-    dialog = [n for n in nodes if n.get("role", {}).get("value") == "alertdialog" and not n.get("ignored")]
+    # A dialog: Chromium gives an alert dialog to readers as an alert, which Orca reads on showing, on
+    # every change and with the focus.
+    dialog = [n for n in nodes if n.get("role", {}).get("value") in ("dialog", "alertdialog", "alert")
+              and not n.get("ignored")]
     focused = [n for n in nodes if prop(n, "focused") and n["role"]["value"] != "RootWebArea"]
-    if not dialog or dialog[0]["name"]["value"] != "Information" or prop(dialog[0], "modal") is not True:
-        fail(f"reader: the refusal is not a modal alert dialog named Information: {dialog}")
+    description = d.find_element(By.ID, "InformationText").text
+    if len(dialog) != 1 or dialog[0]["role"]["value"] != "dialog" or dialog[0]["name"]["value"] != "Information" \
+            or prop(dialog[0], "modal") is not True or dialog[0].get("description", {}).get("value") != description:
+        fail(f"reader: the refusal is not one modal dialog named Information, described by its message: {dialog}")
     if not focused or focused[0]["name"]["value"] != "OK":
         fail(f"reader: in the refusal the focus is on {focused}")
-    description = d.find_element(By.ID, "InformationText").text
     print("reader: the refusal reads", repr(dialog[0]["name"]["value"] if dialog else None),
           repr(description), "with the focus on", repr(focused[0]["name"]["value"] if focused else None), flush=True)
     page.key(Keys.TAB)
@@ -284,7 +292,7 @@ def check_reader(d, url):
     if heard(d):
         fail("reader: the refusal left an announcement behind")
     # The language switch: announced, and the page's language follows.
-    page.combo("l")
+    page.command("SpeedButton4")
     words = heard(d)
     if words != ["English, started again"]:
         fail(f"reader: the switch to English was announced as {words!r}")
@@ -293,7 +301,7 @@ def check_reader(d, url):
     names = {n["name"]["value"] for n in ax_nodes(d) if n.get("role", {}).get("value") == "tree" and not n.get("ignored")}
     if names != {"Steps"}:
         fail(f"reader: after the switch the trees read are {names}")
-    page.combo("l")
+    page.command("SpeedButton4")
     words = heard(d)
     if words != ["Nederlands, opnieuw begonnen"] or d.execute_script("return document.documentElement.lang") != "nl":
         fail(f"reader: the switch back was announced as {words!r}")

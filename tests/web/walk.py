@@ -96,9 +96,32 @@ class Page:
     def key(self, *keys):
         self.active().send_keys(*keys)
 
-    def combo(self, letter):
-        ActionChains(self.d).key_down(Keys.ALT).key_down(Keys.SHIFT).send_keys(letter) \
-            .key_up(Keys.SHIFT).key_up(Keys.ALT).perform()
+    def command(self, control):
+        """Presses the page's key for one of the desktop's commands, as the page's data names it."""
+        *held, key = self.d.execute_script("return MOHRWALK_DATA.keys.commands[arguments[0]][0]", control).split("+")
+        modifiers = [{"Alt": Keys.ALT, "Shift": Keys.SHIFT, "Ctrl": Keys.CONTROL}[m] for m in held]
+        chain = ActionChains(self.d)
+        for modifier in modifiers:
+            chain.key_down(modifier)
+        chain.send_keys(getattr(Keys, {"PageDown": "PAGE_DOWN", "PageUp": "PAGE_UP"}.get(key, key.upper()), key.lower()))
+        for modifier in reversed(modifiers):
+            chain.key_up(modifier)
+        chain.perform()
+
+    def focus_lost(self):
+        """Where the focus is, if not on something shown: the page itself, or an element hidden."""
+        return self.d.execute_script(
+            "const e = document.activeElement;"
+            "if (!e || e === document.body) return 'the page itself';"
+            "return e.isConnected && e.getClientRects().length ? null"
+            "  : 'the hidden ' + e.tagName.toLowerCase() + ' ' + (e.id || e.textContent);")
+
+    def tab_stops(self):
+        """The rows of the tree shown that Tab can reach."""
+        return self.d.execute_script(
+            "return [...document.querySelectorAll('#' + arguments[0] + ' [role=treeitem]')]"
+            ".filter((e) => e.tabIndex === 0).map((e) => [Number(e.dataset.index), e.getClientRects().length > 0]);",
+            self.tree_id())
 
     def checked(self):
         return [r.get_attribute("aria-checked") == "true"
@@ -108,7 +131,14 @@ class Page:
         return self.d.execute_script("return document.querySelectorAll('#PaintBox1 svg *').length")
 
 
+def check_focus(page, after):
+    lost = page.focus_lost()
+    if lost:
+        fail(f"after {after} the focus is on {lost}")
+
+
 def check_step(page, k, how):
+    check_focus(page, f"{page.lang} node {k} ({how})")
     text = NODES[k][1 if page.lang == "nl" else 2]
     row = page.row(k)
     if wait_until(lambda: row.text == text + MARK) is None:
@@ -116,6 +146,11 @@ def check_step(page, k, how):
     marks = page.checked()
     if marks != [i <= k for i in range(len(marks))]:
         fail(f"{page.lang} node {k}: the taken rows are {marks}")
+    # Where the focus goes into the explanation, the caret is at its start, as on the desktop.
+    if page.active().get_attribute("id") == "Memo1" and not page.d.execute_script(
+            "const s = getSelection(); return s.isCollapsed && s.anchorOffset === 0"
+            " && document.getElementById('Memo1Text').contains(s.anchorNode);"):
+        fail(f"{page.lang} node {k}: the caret is not at the start of the explanation")
     if k in EXPLANATIONS:
         expected = EXPLANATIONS[k][0 if page.lang == "nl" else 1]
         if wait_until(lambda: page.memo().strip() == expected.strip()) is None:
@@ -148,6 +183,69 @@ def check_refusal(page, k, close, message):
         fail("the refused step changed something")
     if page.active().get_attribute("data-index") != str(k):
         fail("after the refusal the focus is not back on the row")
+    check_focus(page, f"the refusal closed by {close}")
+
+
+def check_first_row(page, after):
+    """After restart or a switch, by keys alone: the focus on the first row, the tree's one tab stop, which
+    Tab reaches again from the page tab before it; Down moves on to the next topic."""
+    if page.active().get_attribute("data-index") != "0":
+        fail(f"after {after} the focus is not on the first row but on {page.focus_lost() or page.active().text!r}")
+    if page.tab_stops() != [[0, True]]:
+        fail(f"after {after} the tree's tab stops are {page.tab_stops()}")
+    page.key(Keys.SHIFT, Keys.TAB)
+    before = page.active().get_attribute("id")
+    page.key(Keys.TAB)
+    if page.active().get_attribute("data-index") != "0":
+        fail(f"after {after} Tab from {before!r} does not come back to the first row")
+    page.key(Keys.ARROW_DOWN)
+    if page.active().get_attribute("data-index") != "2":
+        fail(f"after {after} Down does not move on from the first row to the next topic")
+    check_focus(page, f"Down after {after}")
+
+
+def check_commands_by_keys(page):
+    """The page's own keys from the tree, with the focus on something shown after each: a step closed by
+    Left, the about box, the grid, the pages (also a tab clicked by a browser that does not focus it)."""
+    d = page.d
+    page.key(Keys.HOME)
+    page.key(Keys.ARROW_RIGHT)
+    page.key(Keys.ARROW_RIGHT)
+    if page.active().get_attribute("data-index") != "1":
+        fail("Right did not open the first row and go to its child")
+    page.key(Keys.ARROW_LEFT)
+    page.key(Keys.ARROW_LEFT)
+    if page.row(1).is_displayed() or page.active().get_attribute("data-index") != "0":
+        fail("Left did not go back to the first row and close it")
+    check_focus(page, "Left closing the first row")
+    page.command("SpeedButton1")
+    if wait_until(d.find_element(By.ID, "AboutForm").is_displayed) is None or page.active().get_attribute("id") != "BitBtn1":
+        fail("the about key did not open the about box with the focus on its button")
+    page.key(Keys.ESCAPE)
+    if page.active().get_attribute("data-index") != "0":
+        fail("after the about box the focus is not back on the row")
+    page.row(0).click()
+    page.key(Keys.ESCAPE)
+    for k in range(1, 7):
+        page.row(k).click()
+    page.key(Keys.ESCAPE)
+    shapes = page.diagram_shapes()
+    page.command("OFF1")
+    if wait_until(lambda: page.diagram_shapes() < shapes) is None:
+        fail("the key that hides the grid left the diagram as it was")
+    hidden = page.diagram_shapes()
+    page.command("ON1")
+    if wait_until(lambda: page.diagram_shapes() > hidden) is None:
+        fail("the key that draws the grid added nothing to the diagram")
+    check_focus(page, "the grid's keys")
+    for control, tab in (("PageNext", "TabSheet2-tab"), ("PagePrevious", "TabSheet1-tab")):
+        page.command(control)
+        if page.active().get_attribute("id") != tab:
+            fail(f"the key {control} did not bring the focus to {tab}")
+        check_focus(page, f"the key {control}")
+    d.execute_script("arguments[0].focus(); document.getElementById('TabSheet2-tab').click();", page.row(7))
+    check_focus(page, "a click on the strains tab that left the focus on a row")
+    page.command("PagePrevious")
 
 
 def on_exported_page(program, check):
@@ -208,20 +306,23 @@ def walk(d, url, _web):
     d.find_element(By.ID, "ON1").click()
     if page.diagram_shapes() <= hidden:
         fail("drawing the grid again added nothing to the diagram")
-    # Restart by its button: no marks, no explanation, blank panels.
+    check_focus(page, "the grid menu")
+    # Restart by its button: no marks, no explanation, blank panels, and the focus on the first row.
     d.find_element(By.ID, "SpeedButton2").click()
     if any(page.checked()) or page.memo() or page.diagram_shapes():
         fail("restart left marks, an explanation or drawings")
+    if page.active().get_attribute("data-index") != "0":
+        fail("after restart by its button the focus is not on the first row")
 
     # English by the language key, then by keys alone.
-    page.combo("l")
+    page.command("SpeedButton4")
     page.lang = "en"
     if wait_until(lambda: d.title == "KS2170 : Mohr\u2019s circle") is None:
         fail(f"after the language key the title is {d.title!r}")
     if d.execute_script("return document.documentElement.lang") != "en":
         fail("the page's language did not follow")
-    if page.active().get_attribute("data-index") != "0":
-        fail("after the switch the focus is not on the first row")
+    check_first_row(page, "the switch to English")
+    page.key(Keys.HOME)
     page.key(Keys.ARROW_DOWN)
     check_refusal(page, 2, "Escape", "No jumps allowed in the list !")
     page.key(Keys.HOME)
@@ -241,6 +342,17 @@ def walk(d, url, _web):
                 page.key(Keys.ARROW_DOWN)
             presses += 1
     print(f"English walk by keys: {presses} key presses", flush=True)
+    # From the last row, or the explanation of the last step: restart and the switch back, by their keys.
+    page.command("SpeedButton2")
+    if any(page.checked()):
+        fail("the restart key left marks")
+    check_first_row(page, "restart by its key")
+    check_commands_by_keys(page)
+    page.command("SpeedButton4")
+    page.lang = "nl"
+    if wait_until(lambda: d.execute_script("return document.documentElement.lang") == "nl") is None:
+        fail("after the language key back the page's language is not nl")
+    check_first_row(page, "the switch back to Dutch")
 
 
 def main():
