@@ -360,8 +360,8 @@ QJsonObject DialogTexts(QWidget& dialog) {
 // Where a browser keeps the desktop's key for itself (help, reload, address bar, its own tabs, find, quit),
 // or a screen reader takes it in its reading mode, the page has its own, written as keyboard events name
 // them, alternatives apart by a space. Alt+Shift with a letter reaches the page under NVDA, JAWS,
-// VoiceOver and Orca, except where Orca lists elements (Alt+Shift with A to X but D, J, N, S, W) or takes
-// the letter, let go last, for one of its quick keys (A to Y but F, J, N, W); Chromium keeps A, B, I and T.
+// VoiceOver and Orca, except where Orca lists elements (Alt+Shift with A to X but D, J, N, S, W) or counts
+// the letter, let go last, as one of its quick keys (A to Y but F, J, N, W); Chromium keeps A, B, I and T.
 // J, N, W and Z are left. Alt+Shift is the pair Firefox leaves to pages, and on a Mac Option+Shift only
 // types a character in a text field, which the page has none of. Shift+F1 is no browser's or reader's
 // key. An empty entry is a command the page does not have: a page is closed as its tab is, and shows its
