@@ -864,6 +864,21 @@ void TestExport::webPageRefersOnlyToItsOwnFiles() {
                  later);
     // No inline script: every script is a file.
     QCOMPARE(page.count("<script"), page.count("<script src="));
+    // Where no script runs, the page says so in both languages, in the words the data holds.
+    QByteArray dataScript = ReadAll(QDir(web).filePath("data.js"));
+    dataScript = dataScript.mid(dataScript.indexOf('{'));
+    dataScript.chop(dataScript.size() - dataScript.lastIndexOf('}') - 1);
+    const QJsonObject scriptless = QJsonDocument::fromJson(dataScript)[u"scriptless"].toObject();
+    const QString noscript =
+        page.section(QStringLiteral("<noscript>"), 1).section(QStringLiteral("</noscript>"), 0, 0);
+    for (const char* code : {"nl", "en"}) {
+        const QString sentence = scriptless[QLatin1String(code)].toString();
+        QVERIFY2(sentence.endsWith('.') && sentence.contains(QLatin1String("JavaScript")), code);
+        QVERIFY2(
+            noscript.contains(
+                QStringLiteral("<p lang=\"%1\">%2</p>").arg(QLatin1String(code), sentence.toHtmlEscaped())),
+            qPrintable(noscript));
+    }
     // The script and the data are the program's: the title and the first step as the window has them.
     QVERIFY(ReadAll(QDir(web).filePath("data.js")).startsWith("window.MOHRWALK_DATA = {"));
     QVERIFY(QString::fromUtf8(ReadAll(QDir(web).filePath("data.js")))

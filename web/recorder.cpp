@@ -494,6 +494,15 @@ QString CollectWebData(QJsonObject& data, QJsonObject& figures,
                                                 {QStringLiteral("en"), TreeRows(englishTree)}};
     data[QStringLiteral("refusal")] = refusal;
     data[QStringLiteral("announcements")] = announcements;
+    // The page's one sentence of its own, for a browser that runs no scripts: the walk is the scripts' work.
+    data[QStringLiteral("scriptless")] = QJsonObject{
+        {QStringLiteral("nl"),
+         QStringLiteral("Deze stap-voor-stapuitleg van de tensorkring werkt alleen met JavaScript: zet "
+                        "JavaScript aan in de browser.")},
+        {QStringLiteral("en"),
+         QStringLiteral(
+             "This step-by-step walkthrough of Mohr\u2019s circle needs JavaScript: turn JavaScript on "
+             "in the browser.")}};
     {
         const auto box = NewInformationBox(nullptr, QString());
         const QAbstractButton* ok = box->button(QMessageBox::Ok);

@@ -54,6 +54,10 @@ QString WriteWebEdition(const QString& folder, int& files, TWebEdition* written)
                                          .toObject()
                                          .value(QStringLiteral("MainForm"))
                                          .toString()));
+    // And says why it stays empty where no script runs.
+    const QJsonObject scriptless = data.value(QStringLiteral("scriptless")).toObject();
+    page.replace("@SCRIPTLESS_NL@", HtmlText(scriptless.value(QStringLiteral("nl")).toString()));
+    page.replace("@SCRIPTLESS_EN@", HtmlText(scriptless.value(QStringLiteral("en")).toString()));
 
     // The page's own files as they are, the data, and the tool buttons' fine drawings, shown at their
     // normal size so that they stay sharp when zoomed.

@@ -45,6 +45,10 @@
     // The keys the page listens for, for one of the desktop's commands.
     keysOf(control) { return D.keys.commands[control] || []; },
 
+    // The key pressed, by name. WebKitGTK names Shift+Tab "Unidentified"; its place on the keyboard still
+    // says Tab.
+    key(e) { return e.key === "Unidentified" && e.code ? e.code : e.key; },
+
     announce(words) {
       const live = M.$("Announcer");
       live.textContent = "";

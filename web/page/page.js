@@ -16,8 +16,8 @@
     document.documentElement.lang = state.lang;
     document.title = t.MainForm;
     M.text("Heading", t.MainForm);
-    M.text("TabSheet1-tab", t.TabSheet1);
-    M.text("TabSheet2-tab", t.TabSheet2);
+    M.text("TabSheet1-label", t.TabSheet1);
+    M.text("TabSheet2-label", t.TabSheet2);
     for (const box of ["GroupBox1", "GroupBox2", "GroupBox3", "GroupBox4"])
       $(box).querySelector(".caption").textContent = t[box];
     M.text("Label5", t.Label5);
@@ -73,7 +73,7 @@
   // A letter as printed on its key: on a Mac, Option makes the key type another character, and on a
   // keyboard without Latin letters the key's place names it.
   function keyName(e) {
-    if (e.key.length !== 1) return e.key;
+    if (e.key.length !== 1) return M.key(e);
     const letter = e.key.toUpperCase();
     const place = /^Key([A-Z])$/.exec(e.code || "");
     return /^[A-Z]$/.test(letter) || !place ? letter : place[1];

@@ -44,12 +44,13 @@
   };
   M.dialogKey = function (e) {
     const box = $(state.dialog.id);
-    if (e.key === "Escape" || (e.key === "Enter" && state.dialog.id === "Information")) {
+    const key = M.key(e);
+    if (key === "Escape" || (key === "Enter" && state.dialog.id === "Information")) {
       e.preventDefault();
       M.closeDialog();
       return;
     }
-    if (e.key === "Tab") {
+    if (key === "Tab") {
       // The focus stays inside the dialog.
       const stops = [...box.querySelectorAll("button")];
       const at = stops.indexOf(document.activeElement);
@@ -60,13 +61,24 @@
 
   // --- the grid menu ------------------------------------------------------------------------------------
   let menuBack = null;
-  function openMenu(x, y) {
+  // Where the menu opens, in the view: asked again when the window is resized or turned.
+  let menuAt = null;
+  function placeMenu() {
+    const menu = $("PopupMenu1");
+    const { x, y } = menuAt();
+    // Within the view, its scroll bar left out: a menu past its edge would scroll the page sideways.
+    const view = document.documentElement;
+    const left = Math.max(0, Math.min(x, view.clientWidth - menu.offsetWidth - 4));
+    const top = Math.max(0, Math.min(y, view.clientHeight - menu.offsetHeight - 4));
+    menu.style.left = left + window.scrollX + "px";
+    menu.style.top = top + window.scrollY + "px";
+  }
+  function openMenu(at) {
     const menu = $("PopupMenu1");
     menuBack = document.activeElement;
+    menuAt = at;
     menu.hidden = false;
-    const width = menu.offsetWidth;
-    menu.style.left = Math.max(0, Math.min(x, window.innerWidth - width - 4) + window.scrollX) + "px";
-    menu.style.top = (y + window.scrollY) + "px";
+    placeMenu();
     $("grid1").focus();
   }
   M.menuOpen = () => !$("PopupMenu1").hidden;
@@ -80,8 +92,10 @@
   };
   M.openMenuAtDiagram = function () {
     // Where the desktop opens it: 100 pixels right and down from the corner of the drawing's group box.
-    const box = $("GroupBox3").getBoundingClientRect();
-    openMenu(box.left + 100, box.top + 100);
+    openMenu(() => {
+      const box = $("GroupBox3").getBoundingClientRect();
+      return { x: box.left + 100, y: box.top + 100 };
+    });
   };
   M.menuKey = function (e) {
     const items = ["grid1", "ON1", "OFF1"].map($);
@@ -92,7 +106,7 @@
     else if (e.key === "ArrowRight" && at === 0) { e.preventDefault(); items[1].focus(); }
     else if (e.key === "ArrowLeft" && at > 0) { e.preventDefault(); items[0].focus(); }
     else if ((e.key === "Enter" || e.key === " ") && at > 0) { e.preventDefault(); M.grid(at === 1); }
-    else if (e.key === "Tab") { e.preventDefault(); M.closeMenu(); }
+    else if (M.key(e) === "Tab") { e.preventDefault(); M.closeMenu(); }
   };
 
   M.wirePopups = function () {
@@ -119,5 +133,7 @@
     document.addEventListener("pointerdown", (e) => {
       if (M.menuOpen() && !$("PopupMenu1").contains(e.target)) M.closeMenu();
     });
+    // Resized or turned with the menu open: it goes along with the drawing, within the new view.
+    window.addEventListener("resize", () => { if (M.menuOpen()) placeMenu(); });
   };
 })();
