@@ -11,7 +11,6 @@ the desktop's own vector drawing departs from its pixels.
 Exits 77 when chromium, chromedriver or selenium is missing.
 """
 
-import base64
 import hashlib
 import os
 import random
@@ -22,6 +21,7 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(__file__))
 import walk  # noqa: E402  (the browser, the exported page and the step table)
+import engines  # noqa: E402
 
 STEPS = len(walk.NODES)
 
@@ -80,12 +80,9 @@ def capture(d, folder, panels, captured, offset=(0, 0)):
     for panel, markup, x, y, w, h in panels:
         digest = hashlib.sha1(markup.encode()).hexdigest()[:16]
         if digest not in captured:
-            shot = d.execute_cdp_cmd("Page.captureScreenshot", {
-                "format": "png", "captureBeyondViewport": False,
-                "clip": {"x": x + offset[0], "y": y + offset[1], "width": w, "height": h, "scale": 4}})
             path = os.path.join(folder, f"page-{digest}.png")
             with open(path, "wb") as out:
-                out.write(base64.b64decode(shot["data"]))
+                out.write(engines.capture(d, x + offset[0], y + offset[1], w, h, 4, folder))
             captured[digest] = path
         digests.append((panel, digest))
     return digests

@@ -16,9 +16,6 @@ import time
 import urllib.parse
 
 try:
-    from selenium import webdriver
-    from selenium.webdriver.chrome.options import Options
-    from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.action_chains import ActionChains
     from selenium.webdriver.common.by import By
     from selenium.webdriver.common.keys import Keys
@@ -29,6 +26,9 @@ except ImportError:
 # The step table, and the explanations the desktop tests hold the program to.
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import steptable  # noqa: E402
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import engines  # noqa: E402
 
 NODES, MARK = steptable.nodes(), "\u00ab"
 EXPLANATIONS = steptable.explanations()
@@ -51,29 +51,14 @@ def wait_until(condition, timeout=5):
     return None
 
 
-def browser(offline=True):
-    """Headless Chromium that reaches no other machine; offline, not even this one's servers. Its
-    console is kept (driver.get_log("browser"))."""
-    for tool in ("/usr/bin/chromium", "/usr/bin/chromedriver"):
-        if not os.path.exists(tool):
-            print(f"SKIP: {tool} is not installed")
-            sys.exit(77)
-    options = Options()
-    for argument in ("--headless=new", "--no-sandbox", "--window-size=1024,768", "--disable-gpu",
-                     "--proxy-server=127.0.0.1:9"):
-        options.add_argument(argument)
-    # The dead proxy takes every address; offline, also this machine's own.
-    if offline:
-        options.add_argument("--proxy-bypass-list=<-loopback>")
-    options.binary_location = "/usr/bin/chromium"
-    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
-    if offline:
-        # No network at all, as on a student's laptop offline.
-        driver.execute_cdp_cmd("Network.enable", {})
-        driver.execute_cdp_cmd("Network.emulateNetworkConditions",
-                               {"offline": True, "latency": 0, "downloadThroughput": 0, "uploadThroughput": 0})
-    return driver
+def browser(engine="chromium", offline=True, **options):
+    """The engine (engines.ENGINES) with the page's view 1024 x 768 unless options say otherwise; it
+    reaches no other machine, and offline not even this one's servers (engines.launch)."""
+    reason = engines.missing(engine)
+    if reason:
+        print(f"SKIP: {reason} (scripts/install-deps test installs it)")
+        sys.exit(77)
+    return engines.launch(engine, offline=offline, **options)
 
 
 class Page:
@@ -248,10 +233,10 @@ def check_commands_by_keys(page):
     page.command("PagePrevious")
 
 
-def on_exported_page(program, check):
-    """Writes the web edition with the figures program into a folder whose name has a space, opens a
-    headless Chromium without a network, runs check(driver, url of the page, web folder) and reports:
-    the exit status of a test."""
+def on_exported_page(program, check, engine="chromium", **options):
+    """Writes the web edition with the figures program into a folder whose name has a space, opens the
+    engine (headless Chromium unless named) without a network, runs check(driver, url of the page, web
+    folder) and reports: the exit status of a test."""
     scratch = tempfile.mkdtemp()
     try:
         folder = os.path.join(scratch, "course site", "mohr")
@@ -262,7 +247,7 @@ def on_exported_page(program, check):
             return 1
         web = os.path.join(folder, "web")
         url = "file://" + urllib.parse.quote(os.path.join(web, "index.html"))
-        d = browser()
+        d = browser(engine, **options)
         try:
             check(d, url, web)
         finally:
