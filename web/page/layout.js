@@ -138,6 +138,11 @@
       keepInView();
     }
   });
+  // Firefox keeps the sizes it took from the room before the page's scroll bar came or went, and the page
+  // then scrolls sideways by the bar's width; told the room's width anew, it takes them again.
+  const room = $("Room");
+  new ResizeObserver(() => $("MainForm").style.setProperty("--room", room.clientWidth + "px")).observe(room);
+
   words();
   roles();
   show(startShown);
