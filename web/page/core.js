@@ -57,7 +57,7 @@
     },
 
     // What happened, for the scripts that follow the walk: "step" (lang, index), "restart", "language",
-    // "page", "grid".
+    // "page", "grid", and "textsize" when the layout for large text comes or goes.
     on(event, listener) { (listeners[event] = listeners[event] || []).push(listener); },
     emit(event, ...args) { for (const listener of listeners[event] || []) listener(...args); },
 

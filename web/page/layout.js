@@ -116,6 +116,8 @@
   // The grid menu belongs to the drawing whose group holds its button.
   M.on("grid", () => show($("GridMenuButton").closest(".group").querySelector(".panel").id));
   M.on("page", roles);
+  // Large text has a layout of its own, without the tabs.
+  M.on("textsize", roles);
 
   for (const tab of tabs) tab.addEventListener("click", () => show(panelOf(tab)));
   tabList.addEventListener("keydown", (e) => {

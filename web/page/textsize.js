@@ -11,8 +11,13 @@
   probe.setAttribute("aria-hidden", "true");
   probe.textContent = M.D.texts.start.MainForm;
   document.body.append(probe);
-  const follow = () =>
-    document.documentElement.classList.toggle("large-text", probe.getBoundingClientRect().height > 12 * 1.3);
+  const root = document.documentElement;
+  function follow() {
+    const large = probe.getBoundingClientRect().height > 12 * 1.3;
+    if (large === root.classList.contains("large-text")) return;
+    root.classList.toggle("large-text", large);
+    M.emit("textsize");
+  }
   follow();
   new ResizeObserver(follow).observe(probe);
 })();
