@@ -24,6 +24,7 @@ import urllib.parse
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import walk  # noqa: E402  (exits 77 without selenium)
 import engines  # noqa: E402
+from engine import ready, settle  # noqa: E402
 from walk import MARK, NODES, Page, fail, failures, wait_until  # noqa: E402
 from selenium.webdriver.common.action_chains import ActionChains  # noqa: E402
 from selenium.webdriver.common.by import By  # noqa: E402
@@ -87,18 +88,6 @@ return out;
 """
 
 
-def settle(d):
-    d.execute_async_script("const done = arguments[0]; requestAnimationFrame(() => requestAnimationFrame(done));")
-
-
-def ready(d, url):
-    d.get(url)
-    if wait_until(lambda: d.execute_script("return window.mohrwalkReady === true"), 10) is None:
-        fail(f"{d.engine}: the page did not get ready")
-        return False
-    return True
-
-
 def take_all(d, page):
     for k in range(len(NODES)):
         d.execute_script("arguments[0].click()", page.row(k))
@@ -123,6 +112,11 @@ def check_large_text(d, url, what):
         if size < 22:
             fail(f"{where}: the captions' letters are {size:.0f} px high: the setting did not take")
             return
+        # The drawings are no tab panels where their tabs are not shown.
+        panels = d.execute_script("return getComputedStyle(document.getElementById('DrawingTabs')).display !== 'none'"
+                                  " ? [] : [...document.querySelectorAll('.group[role=tabpanel]')].map((e) => e.id)")
+        if panels:
+            fail(f"{where}: {panels} are tab panels of hidden tabs")
         page = Page(d, "nl")
         for state in ("at the start", "after the walk", "on the strains page"):
             if state == "after the walk":
