@@ -1,9 +1,11 @@
 """The web edition's speed, for bench/run: the exported folder served on 127.0.0.1, Lighthouse (pinned in
-bench/web/package-lock.json, run with Debian's chromium) on its mobile profile, and in headless Chromium the
-time from navigation to both panels painted and each step's click-to-paint.
+bench/web/package-lock.json, run with Debian's chromium) on its mobile profile, and in each engine
+(headless Chromium, Firefox ESR, WebKitGTK, driven as the tests drive them: tests/web/engines.py) the time
+from navigation to both panels painted and each step's click-to-paint.
 
-Usage: page.py PATH/TO/mohrwalk-figures [LIGHTHOUSE_RUNS]. Prints `key value` lines; exits 77 when a tool
-is missing.
+Usage: page.py PATH/TO/mohrwalk-figures [LIGHTHOUSE_RUNS]. Prints `key value` lines (an engine's own timings
+as `<engine>_<key>`, Chromium's also as `page_<key>`); exits 77 when a tool is missing. An engine that is
+missing is left out.
 """
 
 import json
@@ -19,8 +21,9 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 LIGHTHOUSE = os.path.join(HERE, "node_modules", ".bin", "lighthouse")
 CHROMIUM = "/usr/bin/chromium"
 
-# Runs in the page before its own scripts (the devtools protocol is not bound by the page's policy): when
-# both panels hold their drawing, the frame after is the one that shows them.
+# Runs in the page before its own scripts (a script of the page's own folder, put first into a copy of the
+# page, bench.html, so that all three engines run it alike): when both panels hold their drawing, the frame
+# after is the one that shows them.
 PAINTED_PROBE = """
 (function () {
   function look() {
@@ -41,6 +44,17 @@ PAINTED_PROBE = """
   addEventListener('click', (e) => window.benchHandlers.push(performance.now() - e.timeStamp));
 })();
 """
+
+
+def probed_page(web):
+    """bench.html: the page with the probe as its first script."""
+    with open(os.path.join(web, "bench-probe.js"), "w", encoding="utf-8") as f:
+        f.write(PAINTED_PROBE)
+    with open(os.path.join(web, "index.html"), encoding="utf-8") as f:
+        page = f.read()
+    page = page.replace('<script src="data.js"', '<script src="bench-probe.js"></script>\n<script src="data.js"', 1)
+    with open(os.path.join(web, "bench.html"), "w", encoding="utf-8") as f:
+        f.write(page)
 
 
 def free_port():
@@ -68,19 +82,14 @@ def lighthouse(url, runs):
     return results[len(results) // 2]
 
 
-def page_timings(url, loads=5):
-    from selenium import webdriver
-    from selenium.webdriver.chrome.options import Options
-    from selenium.webdriver.chrome.service import Service
+def page_timings(engine, url, loads=5):
+    sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "web"))
+    import engines
     from selenium.webdriver.common.by import By
 
-    options = Options()
-    for argument in ("--headless=new", "--no-sandbox", "--window-size=1024,768", "--disable-gpu"):
-        options.add_argument(argument)
-    options.binary_location = CHROMIUM
-    d = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    d = engines.launch(engine, offline=False)
     try:
-        d.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": PAINTED_PROBE})
+        version = d.version
         painted, clicks, handlers = [], [], []
         for _ in range(loads):
             d.get(url)
@@ -96,7 +105,7 @@ def page_timings(url, loads=5):
                     time.sleep(0.005)
             taken = d.execute_script("return [...document.querySelectorAll('#TreeView1 [aria-checked=true]')].length")
             if taken != 31:
-                raise RuntimeError(f"the bench walk took {taken} steps, not 31")
+                raise RuntimeError(f"the bench walk in {engine} took {taken} steps, not 31")
             clicks.append(d.execute_script("return window.benchClicks"))
             handlers.append(d.execute_script("return window.benchHandlers"))
     finally:
@@ -104,7 +113,10 @@ def page_timings(url, loads=5):
     # Per step, the median over the loads; then the median and the slowest step.
     per_step = [statistics.median(run[k] for run in clicks) for k in range(31)]
     work = [statistics.median(run[k] for run in handlers) for k in range(31)]
-    return statistics.median(painted), statistics.median(per_step), max(per_step), statistics.median(work), max(work)
+    return {"version": version.replace(" ", "_"), "panels_painted_ms": statistics.median(painted),
+            "click_median_ms": statistics.median(per_step), "click_slowest_ms": max(per_step),
+            "handler_median_ms": statistics.median(work), "handler_slowest_ms": max(work),
+            "click_slowest_step": per_step.index(max(per_step)) + 1}
 
 
 def main():
@@ -114,13 +126,17 @@ def main():
         if not os.path.exists(tool):
             print(f"page.py: {tool} is missing (scripts/install-deps bench)", file=sys.stderr)
             return 77
+    sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "web"))
+    import engines
+    timings = {}
     with tempfile.TemporaryDirectory() as scratch:
         subprocess.run([program, scratch], check=True, capture_output=True,
                        env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
+        web = os.path.join(scratch, "web")
+        probed_page(web)
         port = free_port()
         server = subprocess.Popen([sys.executable, "-m", "http.server", str(port), "--bind", "127.0.0.1",
-                                   "--directory", os.path.join(scratch, "web")],
-                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                   "--directory", web], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
             url = f"http://127.0.0.1:{port}/index.html"
             for _ in range(100):
@@ -130,7 +146,12 @@ def main():
                 except OSError:
                     time.sleep(0.05)
             perf, a11y, practices, fcp, missed = lighthouse(url, runs)
-            painted, click_median, click_slowest, work_median, work_slowest = page_timings(url)
+            for engine in engines.ENGINES:
+                why = engines.missing(engine)
+                if why:
+                    print(f"page.py: {engine} left out: {why}", file=sys.stderr)
+                    continue
+                timings[engine] = page_timings(engine, f"http://127.0.0.1:{port}/bench.html")
         finally:
             server.terminate()
             server.wait()
@@ -140,11 +161,13 @@ def main():
     print(f"lighthouse_fcp_ms {fcp:.0f}")
     print(f"lighthouse_runs {runs}")
     print(f"lighthouse_missed {','.join(missed) or '-'}")
-    print(f"page_panels_painted_ms {painted:.1f}")
-    print(f"page_click_median_ms {click_median:.2f}")
-    print(f"page_click_slowest_ms {click_slowest:.2f}")
-    print(f"page_handler_median_ms {work_median:.2f}")
-    print(f"page_handler_slowest_ms {work_slowest:.2f}")
+    for engine, values in timings.items():
+        for key, value in values.items():
+            shown = value if isinstance(value, str) or key == "click_slowest_step" else \
+                f"{value:.1f}" if key == "panels_painted_ms" else f"{value:.2f}"
+            print(f"{engine}_{key} {shown}")
+            if engine == "chromium":
+                print(f"page_{key} {shown}")
     return 0
 
 
