@@ -6,7 +6,8 @@ the page from a web server as from disk, and the panels held to the desktop's pi
 test's tolerance (left to web_pictures in Chromium).
 
 Usage: engine.py ENGINE PATH/TO/mohrwalk-figures PATH/TO/web_oracle. MOHRWALK_WEB_LEAN=1 leaves out the
-walk and compares fewer pictures: the sanitizer build instruments the programs, not the browsers.
+walk but in Chromium and compares fewer pictures: the sanitizer build instruments the programs, not the
+browsers.
 MOHRWALK_WEB_KEEP=<folder> keeps the pictures there. Exits 77 when the engine is missing.
 """
 
@@ -195,7 +196,8 @@ def check_panels(d, url, oracle):
         for index, action in enumerate(actions):
             panels = d.execute_script(pictures.ACT, action)
             if len(panels) != sum(1 for p in ("PaintBox1", "PaintBox2") if (index, p) in shown):
-                fail(f"{d.engine}: after {action} (action {index}) the page and the desktop do not show the same page")
+                fail(f"{d.engine}: after {action} (action {index}) the page and the desktop do not show the "
+                     "same page")
                 return
             if index in looked_at:
                 for panel, digest in pictures.capture(d, folder, panels, captured):
@@ -225,7 +227,7 @@ def main():
 
     def everything(d, url, web):
         print(d.version, flush=True)
-        if not LEAN:
+        if not LEAN or engine == "chromium":
             timed("walk", lambda: walk.walk(d, url, web))
         timed("tabs", lambda: check_page_tabs(d, url))
         timed("widths", lambda: check_widths(d, url))

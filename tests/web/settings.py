@@ -83,7 +83,8 @@ for (let i = 0; i < pieces.length; ++i)
   }
 window.scrollTo(0, 0);
 const root = document.documentElement;
-if (root.scrollWidth > root.clientWidth) out.push('the page scrolls sideways: ' + root.scrollWidth + ' px in ' + root.clientWidth);
+if (root.scrollWidth > root.clientWidth)
+  out.push('the page scrolls sideways: ' + root.scrollWidth + ' px in ' + root.clientWidth);
 return out;
 """
 
@@ -142,7 +143,8 @@ return arguments[0].map((e) => {
   return {id: e.id || e.textContent.trim().slice(0, 20), border: s.borderTopStyle !== 'none' ? width / 2 : 0,
           borderColour: parse(s.borderTopColor).slice(0, 3), own: opaque(s.backgroundColor) ?
           parse(s.backgroundColor).slice(0, 3) : null, around: behind(e.parentElement),
-          outline: s.outlineStyle !== 'none' ? parseFloat(s.outlineWidth) : 0, outlineColour: parse(s.outlineColor).slice(0, 3)};
+          outline: s.outlineStyle !== 'none' ? parseFloat(s.outlineWidth) : 0,
+          outlineColour: parse(s.outlineColor).slice(0, 3)};
 });
 """
 
@@ -328,7 +330,8 @@ const root = document.documentElement, out = [];
 for (const id of ['TreeView1', 'Memo1']) {
   const e = document.getElementById(id);
   if (e.scrollHeight > e.clientHeight + 1 || e.scrollWidth > e.clientWidth + 1)
-    out.push(id + ' is a scroll box (' + e.scrollWidth + ' x ' + e.scrollHeight + ' in ' + e.clientWidth + ' x ' + e.clientHeight + ')');
+    out.push(id + ' is a scroll box (' + e.scrollWidth + ' x ' + e.scrollHeight + ' in ' + e.clientWidth + ' x ' +
+             e.clientHeight + ')');
 }
 for (const e of document.querySelectorAll('button, [role=tab]'))
   if (e.checkVisibility()) out.push('the control ' + (e.id || e.textContent) + ' is printed');
@@ -341,6 +344,8 @@ return out;
 
 
 def pdf_text(data, folder, name):
+    """A printout read back: its text (white space as single spaces), how many raster pictures it holds,
+    its pages, and how many pixels of the drawings' red and navy its pages show."""
     path = os.path.join(folder, name + ".pdf")
     with open(path, "wb") as f:
         f.write(data)
@@ -348,14 +353,13 @@ def pdf_text(data, folder, name):
     images = subprocess.run(["pdfimages", "-list", path], capture_output=True, text=True, check=True).stdout
     pages = int(re.search(r"Pages:\s+(\d+)", subprocess.run(["pdfinfo", path], capture_output=True, text=True,
                                                             check=True).stdout).group(1))
-    # The first page at 40 dots an inch: the drawings' red (the circle) and navy (the element's arrows).
+    # Every page at 40 dots an inch: the drawings' red (the circle) and navy (the element's arrows).
     subprocess.run(["pdftoppm", "-r", "40", "-f", "1", "-l", str(pages), path, os.path.join(folder, name)], check=True)
     colours = {"red": 0, "navy": 0}
     for ppm in sorted(p for p in os.listdir(folder) if p.startswith(name + "-") and p.endswith(".ppm")):
         with open(os.path.join(folder, ppm), "rb") as f:
             raw = f.read()
-        header = raw.split(b"\n", 3)
-        pixels = header[3]
+        pixels = raw.split(b"\n", 3)[3]  # after "P6", the size and the depth
         for i in range(0, len(pixels) - 2, 3):
             r, g, b = pixels[i], pixels[i + 1], pixels[i + 2]
             if r > 200 and g < 60 and b < 60:
@@ -366,6 +370,7 @@ def pdf_text(data, folder, name):
 
 
 def check_print(d, url, folder):
+    """After the walk: the page as printed (Chromium: its geometry in print media too) and the PDF."""
     if not ready(d, url):
         return
     page = Page(d, "nl")
