@@ -125,36 +125,15 @@ class FirefoxElement:
         return self._run("const e = arguments[0];"
                          "return e.checkVisibility({visibilityProperty: true}) ? e.innerText.trim() : '';")
 
-    @property
-    def tag_name(self):
-        return self._run("return arguments[0].localName")
-
-    @property
-    def rect(self):
-        return self._run("const r = arguments[0].getBoundingClientRect();"
-                         "return {x: r.x + scrollX, y: r.y + scrollY, width: r.width, height: r.height};")
-
     def get_attribute(self, name):
         # As selenium's: the attribute, else the property of that name.
         return self._run("const e = arguments[0], a = e.getAttribute(arguments[1]);"
                          "if (a !== null) return a; const p = e[arguments[1]];"
-                         "return p === undefined || p === null ? null : typeof p === 'object' ? p : String(p);", name)
-
-    def get_property(self, name):
-        return self._run("return arguments[0][arguments[1]]", name)
+                         "return p === undefined || p === null ? null : String(p);", name)
 
     def is_displayed(self):
         return self._run("const e = arguments[0]; return e.checkVisibility({visibilityProperty: true,"
                          " opacityProperty: true}) && e.getClientRects().length > 0;")
-
-    def is_enabled(self):
-        return not self._run("return arguments[0].disabled === true")
-
-    def find_element(self, by, value):
-        return self._d._find(by, value, self._ref, False)
-
-    def find_elements(self, by, value):
-        return self._d._find(by, value, self._ref, True)
 
     def __eq__(self, other):
         return isinstance(other, FirefoxElement) and self._run("return arguments[0] === arguments[1]", other)
@@ -238,19 +217,19 @@ class Firefox:
     def execute_async_script(self, script, *args):
         return self._script(script, args, True)
 
-    def _find(self, by, value, within, every):
+    def _find(self, by, value, every):
         selector = {By.ID: lambda v: "#" + v.replace(":", "\\:"), By.CSS_SELECTOR: lambda v: v,
                     By.TAG_NAME: lambda v: v, By.CLASS_NAME: lambda v: "." + v}[by](value)
-        found = self._wrap(self._call("find", selector=selector, within=within, all=every))
+        found = self._wrap(self._call("find", selector=selector, all=every))
         if found is None:
             raise FirefoxError(f"no element {by} {value!r}")
         return found
 
     def find_element(self, by=By.ID, value=None):
-        return self._find(by, value, None, False)
+        return self._find(by, value, False)
 
     def find_elements(self, by=By.ID, value=None):
-        return self._find(by, value, None, True)
+        return self._find(by, value, True)
 
     def get(self, url):
         self._call("goto", url=url)
@@ -258,10 +237,6 @@ class Firefox:
     @property
     def title(self):
         return self.execute_script("return document.title")
-
-    @property
-    def current_url(self):
-        return self.execute_script("return location.href")
 
     def set_window_size(self, width, height):
         self._call("viewport", width=width, height=height, scale=self._scale)

@@ -90,10 +90,9 @@ const commands = {
   async execute({script, args, async}) {
     return toPython(await frame.evaluateHandle(scriptFunction(script, async), ...fromPython(args || [])));
   },
-  async find({selector, within, all}) {
-    const root = within ? handleOf(within) : frame;
-    if (all) return (await root.$$(selector)).map(remember);
-    const found = await root.$(selector);
+  async find({selector, all}) {
+    if (all) return (await frame.$$(selector)).map(remember);
+    const found = await frame.$(selector);
     return found ? remember(found) : null;
   },
   async click({el}) { await handleOf(el).click(); },
