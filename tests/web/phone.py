@@ -132,6 +132,16 @@ class Tally:
             fail(f"{where} step {step}: " + ", ".join(problems))
 
 
+def after_frame(d, tree, k):
+    """What the student sees once the page has shown the step on row k: the frame after it, in which the page
+    brings what changed into view. None while the step has not been taken."""
+    if not d.execute_script("return document.querySelector('#' + arguments[0] + ' [data-index=\"' + arguments[1]"
+                            " + '\"]').getAttribute('aria-checked') === 'true'", tree, k):
+        return None
+    d.execute_async_script("const done = arguments[0]; requestAnimationFrame(() => requestAnimationFrame(done));")
+    return d.execute_script(MEASURE, tree, k)
+
+
 def walk_taps(d, where, tree, steps, tally, portrait, scrolled):
     for k in steps:
         x, y, reachable = d.execute_script(WHERE, tree, k)
@@ -143,7 +153,7 @@ def walk_taps(d, where, tree, steps, tally, portrait, scrolled):
             x, y, reachable = d.execute_script(WHERE, tree, k)
         before = d.execute_script("return scrollY")
         tap_at(d, x, y)
-        result = wait_until(lambda: d.execute_script(MEASURE, tree, k))
+        result = wait_until(lambda: after_frame(d, tree, k))
         if result is None:
             fail(f"{where}: a tap on row {k} took no step")
             return False
@@ -179,7 +189,7 @@ def walk_at(d, url, width, height, tally):
                 fail(f"{where}: turning the phone changed the walk's state")
             # The rule holds at once after the turn, for the step taken before it.
             d.execute_script("window.phoneDrawings = {}")
-            turned = wait_until(lambda: d.execute_script(MEASURE, tree, TURNED_AT))
+            turned = wait_until(lambda: after_frame(d, tree, TURNED_AT))
             turned["changed"] = {p: v for p, v in turned["changed"].items() if p == "PaintBox1"}
             tally.add(f"{height} x {width} {lang} (turned)", TURNED_AT, turned, False)
             walk_taps(d, f"{height} x {width} {lang} (turned)", tree, range(TURNED_AT + 1, len(NODES)), tally,
@@ -229,7 +239,7 @@ def walk_keys(d, url, width, height, tally):
     page.row(0).send_keys(Keys.HOME)
     for k in range(len(NODES)):
         page.key(Keys.ENTER if k % 2 else Keys.SPACE)
-        result = wait_until(lambda: d.execute_script(MEASURE, "TreeView1", k))
+        result = wait_until(lambda: after_frame(d, "TreeView1", k))
         if result is None:
             fail(f"{where}: no step {k}")
             return
@@ -251,13 +261,16 @@ def check_touch_commands(d, url):
     emulate_phone(d, 360, 640)
     page = open_page(d, url)
     for k in range(3):
+        # Each tap where the row is once the page has shown the step before, as the student sees it.
         tap_at(d, *d.execute_script(WHERE, "TreeView1", k)[:2])
-    wait_until(lambda: page.checked()[2])
+        if wait_until(lambda: after_frame(d, "TreeView1", k)) is None:
+            fail(f"touch: a tap on row {k} took no step")
     # The page's tabs and tools are at the top of the page, where the student scrolls back to.
     d.execute_script("scrollTo(0, 0)")
     tap(d, "TabSheet2-tab")
     if not wait_until(lambda: d.execute_script("return !document.getElementById('TabSheet2').hidden")):
         fail("touch: the strains page did not open")
+
     tap(d, "TabSheet1-tab")
     if not wait_until(lambda: d.execute_script("return !document.getElementById('TabSheet1').hidden && "
                                                "document.querySelectorAll('#PaintBox2 svg *').length > 0")):

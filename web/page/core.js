@@ -8,6 +8,8 @@
   const listeners = {};
   // Actions that draw wait for the drawings, which come within moments of the first paint.
   const waiting = [];
+  // What waits for the next frame (see beforePaint).
+  const beforeFrame = [];
 
   const M = (window.Mohrwalk = {
     D: D,
@@ -60,6 +62,15 @@
     // "page", "grid", and "textsize" when the layout for large text comes or goes.
     on(event, listener) { (listeners[event] = listeners[event] || []).push(listener); },
     emit(event, ...args) { for (const listener of listeners[event] || []) listener(...args); },
+
+    // Work that reads the page's geometry (scrolling a box, bringing a row into view) waits for the next
+    // frame, which lays out the action's changes once; read in the middle of them it would force a layout
+    // of its own.
+    beforePaint(task) {
+      if (!beforeFrame.length)
+        window.requestAnimationFrame(() => { for (const t of beforeFrame.splice(0)) t(); });
+      beforeFrame.push(task);
+    },
 
     whenFigures(action) {
       return function (...args) {

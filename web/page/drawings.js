@@ -19,6 +19,13 @@
     state.panels[id] = { svg: svg, canvas: M.F.start.canvas[id], pending: false };
   };
 
+  // A fragment is built once; later uses clone it, which is cheaper than building it anew.
+  const built = [];
+  function fragmentNode(index) {
+    if (!built[index]) built[index] = build(M.F.fragments[index]);
+    return built[index].cloneNode(true);
+  }
+
   function build(tree) {
     if (typeof tree === "string") return document.createTextNode(tree);
     const element = document.createElementNS(SVG, tree[0]);
@@ -36,8 +43,7 @@
     const base = panel.canvas + "|" + state.slot + "|";
     const result = o.by[base + state.lang] || o.by[base + "*"];
     if (result) {
-      const fragment = F.fragments[result[0]];
-      if (fragment) panel.svg.append(build(fragment));
+      if (F.fragments[result[0]]) panel.svg.append(fragmentNode(result[0]));
       panel.canvas = result[1];
       state.slot = result[2];
     }
@@ -65,9 +71,14 @@
     M.describePanels();
   };
 
+  const described = {};
   M.describePanels = function () {
     const key = D.layers.map((name) => (state.layers[name] ? "1" : "0")).join("") + "/" + (state.options ? "1" : "0");
     const words = M.descriptions && M.descriptions[state.lang][key];
-    for (const panel of M.PANELS) M.text(panel + "-description", words ? words[panel] : "");
+    for (const panel of M.PANELS) {
+      const text = words ? words[panel] : "";
+      // Written only when it changes: most steps draw on one panel only.
+      if (described[panel] !== text) M.text(panel + "-description", (described[panel] = text));
+    }
   };
 })();

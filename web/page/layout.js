@@ -18,8 +18,16 @@
   // The row last taken: the view keeps it and the row after it.
   let lastStep = null;
 
-  const narrow = () => getComputedStyle(stage).position === "sticky";
-  const oneAtATime = () => narrow() && getComputedStyle(tabList).display !== "none";
+  // Which layout the room has, read from the stylesheet's choice when the room changes (not on every step,
+  // where reading it would force the step's changes to be laid out in the middle of them).
+  let isNarrow = false;
+  let isOneAtATime = false;
+  function measureRoom() {
+    isNarrow = getComputedStyle(stage).position === "sticky";
+    isOneAtATime = isNarrow && getComputedStyle(tabList).display !== "none";
+  }
+  const narrow = () => isNarrow;
+  const oneAtATime = () => isOneAtATime;
 
   // The panels a step draws on, in the order it draws.
   function panelsOfStep(lang, index) {
@@ -105,8 +113,10 @@
     lastStep = index;
     const drawn = panelsOfStep(lang, index);
     if (drawn.length) show(drawn[drawn.length - 1]);
-    if (narrow()) $("Memo1").scrollTop = 0;
-    keepInView();
+    M.beforePaint(() => {
+      if (narrow()) $("Memo1").scrollTop = 0;
+      keepInView();
+    });
   });
   M.on("restart", fromTheTop);
   M.on("language", () => {
@@ -117,7 +127,10 @@
   M.on("grid", () => show($("GridMenuButton").closest(".group").querySelector(".panel").id));
   M.on("page", roles);
   // Large text has a layout of its own, without the tabs.
-  M.on("textsize", roles);
+  M.on("textsize", () => {
+    measureRoom();
+    roles();
+  });
 
   for (const tab of tabs) tab.addEventListener("click", () => show(panelOf(tab)));
   tabList.addEventListener("keydown", (e) => {
@@ -134,6 +147,7 @@
   // bar coming and going) moves nothing.
   let width = window.innerWidth;
   window.addEventListener("resize", () => {
+    measureRoom();
     roles();
     if (window.innerWidth !== width) {
       width = window.innerWidth;
@@ -143,8 +157,12 @@
   // Firefox keeps the sizes it took from the room before the page's scroll bar came or went, and the page
   // then scrolls sideways by the bar's width; told the room's width anew, it takes them again.
   const room = $("Room");
-  new ResizeObserver(() => $("MainForm").style.setProperty("--room", room.clientWidth + "px")).observe(room);
+  new ResizeObserver(() => {
+    $("MainForm").style.setProperty("--room", room.clientWidth + "px");
+    measureRoom();
+  }).observe(room);
 
+  measureRoom();
   words();
   roles();
   show(startShown);

@@ -36,7 +36,7 @@
       li.setAttribute("aria-setsize", String(siblings.length));
       li.setAttribute("aria-posinset", String(siblings.indexOf(index) + 1));
       li.tabIndex = -1;
-      li.addEventListener("click", () => { setCurrent(lang, index, false); takeStep(lang, index); });
+      li.addEventListener("click", () => takeStep(lang, index));
       li.addEventListener("contextmenu", (e) => e.preventDefault());
       tree.append(li);
     });
@@ -44,24 +44,40 @@
     M.showTree(lang);
   };
 
+  // What each row shows now, so that a row is written only where it changes: a step touches its own rows,
+  // not the whole tree, and the page lays out and paints no more than that.
+  const shown = { nl: [], en: [] };
+
   M.showTree = function (lang) {
     const tree = $(TREE_OF[lang]);
     const list = rows(lang);
     if (state.current[lang] < 0) state.current[lang] = 0;
     // The tree's one tab stop is its current row, so that row is always one that shows.
     while (!isShown(lang, state.current[lang])) state.current[lang] = parentOf(lang, state.current[lang]);
-    for (const li of tree.children) {
-      const index = Number(li.dataset.index);
-      const taken = !!state.taken[lang][index];
-      li.textContent = list[index].text + (taken ? D.mark : "");
-      li.hidden = !isShown(lang, index);
-      li.setAttribute("aria-checked", taken ? "true" : "false");
-      if (hasChildren(lang, index)) li.setAttribute("aria-expanded", state.expanded[lang][index] ? "true" : "false");
-      const current = index === state.current[lang];
-      li.classList.toggle("current", current);
-      li.setAttribute("aria-selected", current ? "true" : "false");
-      li.tabIndex = current ? 0 : -1;
-    }
+    list.forEach((row, index) => {
+      const li = tree.children[index];
+      const was = shown[lang][index] || {};
+      const now = {
+        taken: !!state.taken[lang][index],
+        hidden: !isShown(lang, index),
+        open: hasChildren(lang, index) ? !!state.expanded[lang][index] : null,
+        current: index === state.current[lang],
+      };
+      if (now.taken !== was.taken) {
+        li.textContent = row.text + (now.taken ? D.mark : "");
+        li.setAttribute("aria-checked", now.taken ? "true" : "false");
+      }
+      if (now.hidden !== was.hidden) li.hidden = now.hidden;
+      if (now.open !== was.open && now.open !== null) li.setAttribute("aria-expanded", now.open ? "true" : "false");
+      if (now.current !== was.current) {
+        li.classList.toggle("current", now.current);
+        li.setAttribute("aria-selected", now.current ? "true" : "false");
+        // Set only where it changes: changed on the focused row, it has the page's style worked out at once.
+        const stop = now.current ? 0 : -1;
+        if (li.tabIndex !== stop) li.tabIndex = stop;
+      }
+      shown[lang][index] = now;
+    });
   };
 
   M.rowElement = function (lang, index) { return $(TREE_OF[lang]).children[index]; };
@@ -140,41 +156,50 @@
   }
 
   const takeStep = M.whenFigures(function (lang, index) {
-    // Opened on every click, also a refused one.
+    // The row acted on becomes the current one; it is opened on every click, also a refused one.
+    state.current[lang] = index;
     state.expanded[lang][index] = true;
     let allowed = true;
     for (let i = 0; i < index; ++i) if (!state.taken[lang][i]) allowed = false;
-    M.showTree(lang);
     if (!allowed) {
+      M.showTree(lang);
       M.openInformation(D.refusal[lang], M.rowElement(lang, index));
       return;
     }
+    const program = D.steps[lang][index];
+    const focusMoves = program.some((action) => action[0] === "top");
+    for (const action of program) {
+      if (action[0] === "clear") memoLines.length = 0;
+      else if (action[0] === "add") memoLines.push(D.explanations[lang][action[1]]);
+    }
+    // The focus goes first, the page laid out as it was but for the new explanation: moved after the step's
+    // other changes, it would have them laid out then and there, in the middle of the step. The row was
+    // clicked or keyed, so it is in view; the explanation is brought into view in the next frame.
+    if (focusMoves) {
+      showMemo();
+      const memo = $("Memo1");
+      memo.focus({ preventScroll: true });
+      // The caret at the explanation's start, where a reader's reading mode goes on from.
+      if ($("Memo1Text").firstChild) window.getSelection().collapse($("Memo1Text").firstChild, 0);
+      M.beforePaint(() => memo.scrollIntoView({ block: "nearest", inline: "nearest" }));
+    } else {
+      const row = M.rowElement(lang, index);
+      row.tabIndex = 0;
+      row.focus({ preventScroll: true });
+    }
     state.taken[lang][index] = true;
     M.showTree(lang);
-    let focusMoved = false;
-    for (const action of D.steps[lang][index]) {
+    for (const action of program) {
       switch (action[0]) {
-        case "clear": memoLines.length = 0; break;
-        case "add": memoLines.push(D.explanations[lang][action[1]]); break;
-        case "top": focusMoved = true; break;
         case "draw": if (!action[2] || !state.layers[action[2]]) M.draw(action[1]); break;
         case "options": state.options = action[1]; break;
         case "layer": state.layers[action[1]] = action[2]; break;
         case "refresh": state.panels[action[1]].pending = true; break;
       }
     }
-    showMemo();
+    if (!focusMoves) showMemo();
     M.afterAction();
-    if (focusMoved) {
-      const memo = $("Memo1");
-      memo.focus();
-      memo.scrollTop = 0;
-      // The caret at the explanation's start, where a reader's reading mode goes on from.
-      if ($("Memo1Text").firstChild) window.getSelection().collapse($("Memo1Text").firstChild, 0);
-    } else {
-      M.rowElement(lang, index).focus();
-      M.announce(memoText());
-    }
+    if (!focusMoves) M.announce(memoText());
     M.emit("step", lang, index);
   });
   // A step as a click takes it, for a walk taken up again.
