@@ -112,6 +112,15 @@ class Page:
         return [r.get_attribute("aria-checked") == "true"
                 for r in self.d.find_elements(By.CSS_SELECTOR, f"#{self.tree_id()} [role=treeitem]")]
 
+    def watch(self):
+        """From now on, records which rows of the trees and which drawings' shapes the page touches."""
+        self.d.execute_script(WATCH)
+
+    def touched(self):
+        """What the page touched since the last call: {"rows": [index, ...], "removed": {panel: n},
+        "added": {panel: n}}."""
+        return self.d.execute_script("const t = window.touched; window.touched = null; return t;")
+
     def diagram_shapes(self):
         return self.d.execute_script("return document.querySelectorAll('#PaintBox1 svg *').length")
 
@@ -120,6 +129,54 @@ def check_focus(page, after):
     lost = page.focus_lost()
     if lost:
         fail(f"after {after} the focus is on {lost}")
+
+
+# Records what the page writes: the rows of the trees it changes (their text, state or visibility) and the
+# top-level shapes it adds to or takes from each drawing.
+WATCH = """
+const panelOf = (node) => node.closest && node.closest('.panel');
+new MutationObserver((records) => {
+  const t = window.touched = window.touched || {rows: [], removed: {}, added: {}};
+  for (const r of records) {
+    const target = r.target.nodeType === 1 ? r.target : r.target.parentElement;
+    const row = target && target.closest('[role=treeitem]');
+    if (row && !t.rows.includes(Number(row.dataset.index))) t.rows.push(Number(row.dataset.index));
+    if (r.type === 'childList' && target.localName === 'svg') {
+      const panel = panelOf(target).id;
+      t.removed[panel] = (t.removed[panel] || 0) + r.removedNodes.length;
+      t.added[panel] = (t.added[panel] || 0) + r.addedNodes.length;
+    }
+  }
+}).observe(document.getElementById('MainForm'), {subtree: true, childList: true, attributes: true,
+                                                 characterData: true});
+"""
+
+
+def check_cost(page, k, touched, current):
+    """A step writes what it changes and no more: the row taken, the row that was current before (`current`)
+    and the rows it opens; on a drawing it adds its own shapes and takes none away unless the step repaints
+    the panel. (A page that rebuilds the tree or a whole drawing on every step shows the same, but slowly.)"""
+    lang = page.lang
+    program = page.d.execute_script("return MOHRWALK_DATA.steps[arguments[0]][arguments[1]]", lang, k)
+    children = [i for i in range(k + 1, len(NODES)) if parent_of(i) == k]
+    allowed = {k, current, *children}
+    if touched is None or not set(touched["rows"]) <= allowed:
+        fail(f"{lang} node {k}: the step wrote rows {touched and sorted(touched['rows'])}, not only {sorted(allowed)}")
+        return
+    draws = sum(1 for action in program if action[0] == "draw")
+    repaints = any(action[0] in ("refresh", "options") for action in program)
+    for panel, n in touched["removed"].items():
+        if n and not repaints:
+            fail(f"{lang} node {k}: the step took {n} shapes from {panel} without repainting it")
+    if not repaints and sum(touched["added"].values()) > draws:
+        fail(f"{lang} node {k}: the step added {touched['added']} shapes for {draws} drawing operations")
+
+
+def parent_of(k):
+    for j in range(k - 1, -1, -1):
+        if NODES[j][0] < NODES[k][0]:
+            return j
+    return None
 
 
 def check_step(page, k, how):
@@ -277,9 +334,13 @@ def walk(d, url, _web):
         fail(f"the key list lacks {missing} of the program's {len(keys)} lines")
     # Dutch, by mouse: a jump refused, then every step in order.
     check_refusal(page, 2, "OK", "Geen sprongen maken in de lijst !")
+    page.watch()
     for k in range(len(NODES)):
+        current = int(page.d.execute_script("return document.querySelector('#TreeView1 .current').dataset.index"))
+        page.touched()
         page.row(k).click()
         check_step(page, k, "click")
+        check_cost(page, k, page.touched(), current)
     # The grid menu by the visible button: hidden and drawn again.
     shapes = page.diagram_shapes()
     d.find_element(By.ID, "GridMenuButton").click()
