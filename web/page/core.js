@@ -72,6 +72,11 @@
       beforeFrame.push(task);
     },
 
+    // What the student does not see (a sound) waits until the frame that shows the action is painted.
+    afterPaint(task) {
+      window.requestAnimationFrame(() => window.setTimeout(task, 0));
+    },
+
     whenFigures(action) {
       return function (...args) {
         if (M.F) action(...args);

@@ -274,7 +274,7 @@
     }
     // Hidden with their page, the drawings are painted anew when it comes back.
     if (page === 2) for (const id of M.PANELS) state.panels[id].pending = true;
-    if (!quiet) beep();
+    if (!quiet) M.afterPaint(beep);
     M.afterAction();
     // A browser that does not focus a clicked tab leaves the focus on what the other page hid.
     if (focusTab || !M.shown(document.activeElement)) $(page === 1 ? "TabSheet1-tab" : "TabSheet2-tab").focus();
