@@ -38,6 +38,8 @@
       li.tabIndex = -1;
       li.addEventListener("click", () => takeStep(lang, index));
       li.addEventListener("contextmenu", (e) => e.preventDefault());
+      // The step's own handler moves the focus; the press before it would move it once more, for nothing.
+      li.addEventListener("mousedown", (e) => e.preventDefault());
       tree.append(li);
     });
     tree.addEventListener("keydown", (e) => treeKey(lang, e));
