@@ -66,9 +66,11 @@
     M.replay(id);
   }
 
+  // The drawings' descriptions are what a reader asks for when it reaches them: they follow once the action
+  // is painted, their long texts not laid out before the student sees the step.
   M.afterAction = function () {
     if (state.page === 1) for (const id of M.PANELS) if (state.panels[id].pending) repaint(id);
-    M.describePanels();
+    M.afterPaint(M.describePanels);
   };
 
   const described = {};
