@@ -232,7 +232,7 @@ def check_menu_on_resize(d, url):
         if not ready(d, url):
             return
         # On a phone the diagram and its button may wait behind their tab.
-        if not d.find_element(By.ID, "GridMenuButton").is_displayed():
+        if not d.execute_script("return document.getElementById('GridMenuButton').checkVisibility()"):
             d.find_element(By.ID, "GroupBox3-tab").click()
         d.find_element(By.ID, "GridMenuButton").click()
         if wait_until(d.find_element(By.ID, "PopupMenu1").is_displayed) is None:
