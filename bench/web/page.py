@@ -1,7 +1,9 @@
 """The web edition's speed, for bench/run: the exported folder served on 127.0.0.1, Lighthouse (pinned in
 bench/web/package-lock.json, run with Debian's chromium) on its mobile profile, and in each engine
 (headless Chromium, Firefox ESR, WebKitGTK, driven as the tests drive them: tests/web/engines.py) the time
-from navigation to both panels painted and each step's click-to-paint.
+from navigation to both panels painted and each step's click-to-paint; in Chromium also every kind of action
+(taps, keys, restart, the language switch, a page change) at full speed and on a phone's profile (375 x 667,
+touch, the processor slowed 4x).
 
 Usage: page.py PATH/TO/mohrwalk-figures [LIGHTHOUSE_RUNS]. Prints `key value` lines (an engine's own timings
 as `<engine>_<key>`, Chromium's also as `page_<key>`); exits 77 when a tool is missing. An engine that is
@@ -42,7 +44,34 @@ PAINTED_PROBE = """
   // After the row's own handler: the step's work without the wait for the next frame.
   window.benchHandlers = [];
   addEventListener('click', (e) => window.benchHandlers.push(performance.now() - e.timeStamp));
+  // Return or Space on a row, from the key's time stamp to just after the next frame.
+  window.benchKeys = [];
+  addEventListener('keydown', (e) => {
+    if (e.key !== 'Enter' && e.key !== ' ') return;
+    const start = e.timeStamp;
+    requestAnimationFrame(() => { const c = new MessageChannel();
+      c.port1.onmessage = () => window.benchKeys.push(performance.now() - start); c.port2.postMessage(0); });
+  }, true);
 })();
+"""
+
+# The least a click can cost under the same probe: a bare page whose one button changes colour (its two
+# empty panels only end the probe's wait). What the walk's figures have above this is the page's own.
+FLOOR_PAGE = """<!DOCTYPE html>
+<html lang="en"><head><meta charset="utf-8"><meta name="viewport" content="width=device-width">
+<title>floor</title><script src="bench-probe.js"></script></head>
+<body><button id="Floor" style="width: 200px; height: 60px">box</button>
+<div id="PaintBox1" hidden><svg></svg></div><div id="PaintBox2" hidden><svg></svg></div>
+<script src="floor.js"></script></body></html>
+"""
+FLOOR_SCRIPT = "const b = document.getElementById('Floor'); b.onclick = () => { b.style.background = " \
+    "b.style.background === 'red' ? 'silver' : 'red'; }; window.mohrwalkReady = true;"
+
+# Waits in the page, without a round trip per poll, until the probe has `n` figures in `list`.
+WAIT_FOR = """
+const [list, n, done] = arguments;
+const look = () => (window[list].length >= n ? done() : setTimeout(look, 20));
+look();
 """
 
 
@@ -55,6 +84,10 @@ def probed_page(web):
     page = page.replace('<script src="data.js"', '<script src="bench-probe.js"></script>\n<script src="data.js"', 1)
     with open(os.path.join(web, "bench.html"), "w", encoding="utf-8") as f:
         f.write(page)
+    with open(os.path.join(web, "floor.html"), "w", encoding="utf-8") as f:
+        f.write(FLOOR_PAGE)
+    with open(os.path.join(web, "floor.js"), "w", encoding="utf-8") as f:
+        f.write(FLOOR_SCRIPT)
 
 
 def free_port():
@@ -119,6 +152,102 @@ def page_timings(engine, url, loads=5):
             "click_slowest_step": per_step.index(max(per_step)) + 1}
 
 
+def profile_timings(url, phone, loads=3):
+    """In Chromium, each kind of action the student takes, from its time stamp to just after the next frame,
+    with the page's own handler beside it where a click has one: the 31 steps by tap (or click) and by
+    Return/Space, and restart, the language switch and a page change by their buttons; and as many clicks on
+    the bare page that shows what the probe itself cannot go below. `phone`: 375 x 667,
+    touch, the processor slowed 4x through the devtools protocol (Lighthouse's mobile profile); otherwise
+    1024 x 768 at full speed, by mouse."""
+    sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "web"))
+    import engines
+    from selenium.webdriver.common.by import By
+    from selenium.webdriver.common.keys import Keys
+
+    d = engines.launch("chromium", offline=False)
+    d.set_script_timeout(60)
+    if phone:
+        d.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                          {"width": 375, "height": 667, "deviceScaleFactor": 2, "mobile": True})
+        d.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 5})
+    else:
+        d.set_window_size(1024, 768)
+
+    def press(element):
+        """A tap in the middle of the element, or a mouse click; brought into view first if it is not."""
+        if not phone:
+            element.click()
+            return
+        x, y = d.execute_script(
+            "const e = arguments[0]; let r = e.getBoundingClientRect();"
+            "if (r.top < 0 || r.bottom > innerHeight) { e.scrollIntoView({block: 'center'}); r = e.getBoundingClientRect(); }"
+            "return [r.left + r.width / 2, r.top + r.height / 2];", element)
+        point = [{"x": x, "y": y}]
+        d.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": "touchStart", "touchPoints": point})
+        d.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": []})
+
+    def wait(list_name, n):
+        d.execute_async_script(WAIT_FOR, list_name, n)
+
+    def load(address=url):
+        d.execute_cdp_cmd("Emulation.setCPUThrottlingRate", {"rate": 1})
+        d.get(address)
+        end = time.time() + 10
+        while time.time() < end and not d.execute_script("return window.benchPanelsPainted && window.mohrwalkReady"):
+            time.sleep(0.05)
+        d.execute_cdp_cmd("Emulation.setCPUThrottlingRate", {"rate": 4 if phone else 1})
+
+    runs = {"tap": [], "tap_handler": [], "key": [], "restart": [], "switch": [], "page": [], "floor": []}
+    try:
+        for _ in range(loads):
+            load()
+            for k in range(31):
+                press(d.find_element(By.CSS_SELECTOR, f"#TreeView1 [data-index='{k}']"))
+                wait("benchClicks", k + 1)
+                time.sleep(0.05)
+            runs["tap"].append(d.execute_script("return window.benchClicks"))
+            runs["tap_handler"].append(d.execute_script("return window.benchHandlers"))
+            # The commands, each a few times, from the end of the walk.
+            commands = [("restart", "SpeedButton2"), ("switch", "SpeedButton4"), ("switch", "SpeedButton4"),
+                        ("page", "TabSheet2-tab"), ("page", "TabSheet1-tab")]
+            for name, control in commands:
+                d.execute_script("window.benchClicks = []; scrollTo(0, 0);")
+                time.sleep(0.1)
+                press(d.find_element(By.ID, control))
+                wait("benchClicks", 1)
+                runs[name].append(d.execute_script("return window.benchClicks[0]"))
+            # By keys: Return and Space on each row in turn, Escape or Down to the next.
+            load()
+            row = d.find_element(By.CSS_SELECTOR, "#TreeView1 [data-index='0']")
+            d.execute_script("arguments[0].focus()", row)
+            for k in range(31):
+                d.switch_to.active_element.send_keys(Keys.ENTER if k % 2 else Keys.SPACE)
+                wait("benchKeys", k + 1)
+                time.sleep(0.05)
+                if k < 30:
+                    on_memo = d.switch_to.active_element.get_attribute("id") == "Memo1"
+                    d.switch_to.active_element.send_keys(Keys.ESCAPE if on_memo else Keys.ARROW_DOWN)
+            runs["key"].append(d.execute_script("return window.benchKeys"))
+            # The floor: as many clicks on the bare page.
+            load(url.rsplit("/", 1)[0] + "/floor.html")
+            for k in range(31):
+                press(d.find_element(By.ID, "Floor"))
+                wait("benchClicks", k + 1)
+                time.sleep(0.05)
+            runs["floor"].append(d.execute_script("return window.benchClicks"))
+    finally:
+        d.quit()
+    out = {}
+    for name in ("tap", "tap_handler", "key", "floor"):
+        per_step = [statistics.median(run[k] for run in runs[name]) for k in range(31)]
+        out[name + "_median_ms"] = statistics.median(per_step)
+        out[name + "_slowest_ms"] = max(per_step)
+    for name in ("restart", "switch", "page"):
+        out[name + "_median_ms"] = statistics.median(runs[name])
+        out[name + "_slowest_ms"] = max(runs[name])
+    return out
+
+
 def main():
     program = sys.argv[1]
     runs = int(sys.argv[2]) if len(sys.argv) > 2 else 3
@@ -152,6 +281,10 @@ def main():
                     print(f"page.py: {engine} left out: {why}", file=sys.stderr)
                     continue
                 timings[engine] = page_timings(engine, f"http://127.0.0.1:{port}/bench.html")
+            if not engines.missing("chromium"):
+                for profile, phone in (("full", False), ("phone", True)):
+                    for key, value in profile_timings(f"http://127.0.0.1:{port}/bench.html", phone).items():
+                        timings.setdefault("profile", {})[f"{profile}_{key}"] = value
         finally:
             server.terminate()
             server.wait()
@@ -161,6 +294,8 @@ def main():
     print(f"lighthouse_fcp_ms {fcp:.0f}")
     print(f"lighthouse_runs {runs}")
     print(f"lighthouse_missed {','.join(missed) or '-'}")
+    for key, value in timings.pop("profile", {}).items():
+        print(f"profile_{key} {value:.1f}")
     for engine, values in timings.items():
         for key, value in values.items():
             shown = value if isinstance(value, str) or key == "click_slowest_step" else \
