@@ -22,10 +22,10 @@ for argument in sys.argv[1:]:
         zoom = float(argument[len("--zoom="):])
     elif argument.startswith("--set="):
         name, text = argument[len("--set="):].split("=", 1)
-        spec = settings.find_property(name)
-        if spec is None:
+        prop = settings.find_property(name)
+        if prop is None:
             sys.exit(f"wkbrowser: WebKitSettings has no {name}")
-        kind = spec.value_type
+        kind = prop.value_type
         if kind == GObject.TYPE_BOOLEAN:
             value = text.lower() in ("1", "true", "yes")
         elif kind in (GObject.TYPE_INT, GObject.TYPE_UINT) or kind.is_a(GObject.TYPE_ENUM):
