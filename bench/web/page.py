@@ -115,6 +115,19 @@ def lighthouse(url, runs):
     return results[len(results) // 2]
 
 
+def wait_ready(d):
+    """Until both panels are painted and the drawings' descriptions are in (at most 10 s)."""
+    end = time.time() + 10
+    while time.time() < end and not d.execute_script("return window.benchPanelsPainted && window.mohrwalkReady"):
+        time.sleep(0.02)
+
+
+def per_step(runs):
+    """The median over the runs for each of the 31 steps: the median of those and the slowest, and which."""
+    steps = [statistics.median(run[k] for run in runs) for k in range(31)]
+    return statistics.median(steps), max(steps), steps.index(max(steps)) + 1
+
+
 def page_timings(engine, url, loads=5):
     sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "web"))
     import engines
@@ -126,9 +139,7 @@ def page_timings(engine, url, loads=5):
         painted, clicks, handlers = [], [], []
         for _ in range(loads):
             d.get(url)
-            end = time.time() + 10
-            while time.time() < end and not d.execute_script("return window.benchPanelsPainted && window.mohrwalkReady"):
-                time.sleep(0.02)
+            wait_ready(d)
             painted.append(d.execute_script("return window.benchPanelsPainted"))
             for k in range(31):
                 row = d.find_element(By.CSS_SELECTOR, f"#TreeView1 [data-index='{k}']")
@@ -143,13 +154,12 @@ def page_timings(engine, url, loads=5):
             handlers.append(d.execute_script("return window.benchHandlers"))
     finally:
         d.quit()
-    # Per step, the median over the loads; then the median and the slowest step.
-    per_step = [statistics.median(run[k] for run in clicks) for k in range(31)]
-    work = [statistics.median(run[k] for run in handlers) for k in range(31)]
+    click_median, click_slowest, slowest_step = per_step(clicks)
+    handler_median, handler_slowest, _ = per_step(handlers)
     return {"version": version.replace(" ", "_"), "panels_painted_ms": statistics.median(painted),
-            "click_median_ms": statistics.median(per_step), "click_slowest_ms": max(per_step),
-            "handler_median_ms": statistics.median(work), "handler_slowest_ms": max(work),
-            "click_slowest_step": per_step.index(max(per_step)) + 1}
+            "click_median_ms": click_median, "click_slowest_ms": click_slowest,
+            "handler_median_ms": handler_median, "handler_slowest_ms": handler_slowest,
+            "click_slowest_step": slowest_step}
 
 
 def profile_timings(url, phone, loads=3):
@@ -192,9 +202,7 @@ def profile_timings(url, phone, loads=3):
     def load(address=url):
         d.execute_cdp_cmd("Emulation.setCPUThrottlingRate", {"rate": 1})
         d.get(address)
-        end = time.time() + 10
-        while time.time() < end and not d.execute_script("return window.benchPanelsPainted && window.mohrwalkReady"):
-            time.sleep(0.05)
+        wait_ready(d)
         d.execute_cdp_cmd("Emulation.setCPUThrottlingRate", {"rate": 4 if phone else 1})
 
     runs = {"tap": [], "tap_handler": [], "key": [], "restart": [], "switch": [], "page": [], "floor": []}
@@ -239,9 +247,7 @@ def profile_timings(url, phone, loads=3):
         d.quit()
     out = {}
     for name in ("tap", "tap_handler", "key", "floor"):
-        per_step = [statistics.median(run[k] for run in runs[name]) for k in range(31)]
-        out[name + "_median_ms"] = statistics.median(per_step)
-        out[name + "_slowest_ms"] = max(per_step)
+        out[name + "_median_ms"], out[name + "_slowest_ms"], _ = per_step(runs[name])
     for name in ("restart", "switch", "page"):
         out[name + "_median_ms"] = statistics.median(runs[name])
         out[name + "_slowest_ms"] = max(runs[name])

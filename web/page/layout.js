@@ -26,8 +26,6 @@
     isNarrow = getComputedStyle(stage).position === "sticky";
     isOneAtATime = isNarrow && getComputedStyle(tabList).display !== "none";
   }
-  const narrow = () => isNarrow;
-  const oneAtATime = () => isOneAtATime;
 
   // The panels a step draws on, in the order it draws.
   function panelsOfStep(lang, index) {
@@ -46,16 +44,15 @@
       tab.setAttribute("aria-selected", on ? "true" : "false");
       tab.tabIndex = on ? 0 : -1;
       // The focus never stays on a drawing that has just been put away.
-      if (!on && oneAtATime() && groupOf(tab).contains(document.activeElement)) $(panel).focus();
+      if (!on && isOneAtATime && groupOf(tab).contains(document.activeElement)) $(panel).focus();
     }
   }
 
   // The groups are the tabs' panels only while the tabs are there.
   function roles() {
-    const one = oneAtATime();
     for (const tab of tabs) {
       const group = groupOf(tab);
-      if (one) {
+      if (isOneAtATime) {
         group.setAttribute("role", "tabpanel");
         group.setAttribute("aria-labelledby", tab.id);
       } else {
@@ -85,7 +82,7 @@
   // The row taken and the one after it in view; when the next is out of sight the taken row goes to the
   // top of the rows' part of the view, so that the steps to come are in sight too.
   function keepInView() {
-    if (!narrow() || state.page !== 1 || lastStep === null) return;
+    if (!isNarrow || state.page !== 1 || lastStep === null) return;
     const row = M.rowElement(state.lang, lastStep);
     let next = row.nextElementSibling;
     while (next && next.hidden) next = next.nextElementSibling;
@@ -106,7 +103,7 @@
   function fromTheTop() {
     lastStep = null;
     show(startShown);
-    if (narrow()) window.scrollTo(0, 0);
+    if (isNarrow) window.scrollTo(0, 0);
   }
 
   M.on("step", (lang, index) => {
@@ -114,7 +111,7 @@
     const drawn = panelsOfStep(lang, index);
     if (drawn.length) show(drawn[drawn.length - 1]);
     M.beforePaint(() => {
-      if (narrow()) $("Memo1").scrollTop = 0;
+      if (isNarrow) $("Memo1").scrollTop = 0;
       keepInView();
     });
   });

@@ -46,9 +46,9 @@
     M.showTree(lang);
   };
 
-  // What each row shows now, so that a row is written only where it changes: a step touches its own rows,
-  // not the whole tree, and the page lays out and paints no more than that.
-  const shown = { nl: [], en: [] };
+  // What each row was last written to show, so that a row is written only where it changes: a step touches
+  // its own rows, not the whole tree, and the page lays out and paints no more than that.
+  const written = { nl: [], en: [] };
 
   M.showTree = function (lang) {
     const tree = $(TREE_OF[lang]);
@@ -58,7 +58,7 @@
     while (!isShown(lang, state.current[lang])) state.current[lang] = parentOf(lang, state.current[lang]);
     list.forEach((row, index) => {
       const li = tree.children[index];
-      const was = shown[lang][index] || {};
+      const was = written[lang][index] || {};
       const now = {
         taken: !!state.taken[lang][index],
         hidden: !isShown(lang, index),
@@ -78,7 +78,7 @@
         const stop = now.current ? 0 : -1;
         if (li.tabIndex !== stop) li.tabIndex = stop;
       }
-      shown[lang][index] = now;
+      written[lang][index] = now;
     });
   };
 
